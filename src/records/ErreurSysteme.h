@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QString>
+
+// The system's reasons reach us as the C library's English texts; the user reads French.
+class ErreurSysteme
+{
+public:
+    static QString EnFrancais(const QString& raison);
+};

@@ -1,0 +1,173 @@
+#include "FichierRep.h"
+
+#include "ErreurSysteme.h"
+#include "Pliage.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+class Lecteur
+{
+public:
+    explicit Lecteur(const QByteArray& octets)
+        : m_p(octets.constData()), m_fin(octets.constData() + octets.size())
+    {
+    }
+    bool LitLigne(std::string_view& ligne)
+    {
+        if (m_p >= m_fin)
+            return false;
+        const void* lf = std::memchr(m_p, '\n', static_cast<size_t>(m_fin - m_p));
+        const char* q = lf ? static_cast<const char*>(lf) : m_fin;
+        size_t n = static_cast<size_t>(q - m_p);
+        if (lf && n > 0 && q[-1] == '\r')
+            --n;
+        ligne = std::string_view(m_p, n);
+        m_p = lf ? q + 1 : m_fin;
+        return true;
+    }
+
+private:
+    const char* m_p;
+    const char* m_fin;
+};
+
+bool LitEntier(std::string_view s, long long& valeur)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    bool negatif = false;
+    if (!s.empty() && (s.front() == '-' || s.front() == '+')) {
+        negatif = s.front() == '-';
+        s.remove_prefix(1);
+    }
+    if (s.empty() || s.size() > 18)
+        return false;
+    long long v = 0;
+    for (char c : s) {
+        if (c < '0' || c > '9')
+            return false;
+        v = v * 10 + (c - '0');
+    }
+    valeur = negatif ? -v : v;
+    return true;
+}
+
+QString Echec(const QString& chemin, const QString& raison)
+{
+    return QString::fromUtf8("Impossible de lire le répertoire « %1 » :\n%2").arg(chemin, raison);
+}
+
+} // namespace
+
+QString FichierRep::ChargeRepertoire(const QString& chemin, Repertoire& resultat)
+{
+    QFile fichier(chemin);
+    if (!fichier.open(QIODevice::ReadOnly))
+        return Echec(chemin, ErreurSysteme::EnFrancais(fichier.errorString()));
+    const QByteArray octets = fichier.readAll();
+    if (fichier.error() != QFileDevice::NoError)
+        return Echec(chemin, ErreurSysteme::EnFrancais(fichier.errorString()));
+    fichier.close();
+    return ChargeDepuisOctets(octets, chemin, resultat);
+}
+
+QString FichierRep::ChargeDepuisOctets(const QByteArray& octets, const QString& chemin,
+                                       Repertoire& resultat)
+{
+    Lecteur lecteur(octets);
+    std::string_view ligne;
+    long long nbLignes = 0;
+    if (!lecteur.LitLigne(ligne) || !LitEntier(ligne, nbLignes))
+        return Echec(chemin, QString::fromUtf8("la ligne 1 ne contient pas un nombre."));
+    long long colonneTri = 0;
+    if (!lecteur.LitLigne(ligne) || !LitEntier(ligne, colonneTri))
+        return Echec(chemin, QString::fromUtf8("la ligne 2 ne contient pas un nombre."));
+    if (nbLignes < 2)
+        return Echec(chemin, QString::fromUtf8("le nombre de lignes annoncé (%1) est inférieur à 2.")
+                                 .arg(nbLignes));
+    // Every row takes 47 lines of at least one byte: refuse a count the file
+    // cannot hold before allocating anything for it.
+    const long long maxLignes = static_cast<long long>(octets.size()) / (NbColonnes + 1) + 1;
+    if (nbLignes > maxLignes || nbLignes > std::numeric_limits<int>::max() / 2)
+        return Echec(chemin,
+                     QString::fromUtf8("le fichier annonce %1 lignes, plus que sa taille ne peut en contenir.")
+                         .arg(nbLignes));
+
+    Repertoire rep;
+    rep.m_lignes.clear();
+    rep.m_lignes.reserve(static_cast<size_t>(nbLignes));
+    for (long long r = 0; r < nbLignes; ++r) {
+        Repertoire::Ligne l;
+        if (!lecteur.LitLigne(ligne))
+            return Echec(chemin, QString::fromUtf8("le fichier se termine avant la fin de la ligne %1 sur %2.")
+                                     .arg(r)
+                                     .arg(nbLignes - 1));
+        l.flag.assign(ligne);
+        for (int c = 0; c < NbColonnes; ++c) {
+            if (!lecteur.LitLigne(ligne))
+                return Echec(chemin,
+                             QString::fromUtf8("le fichier se termine avant la fin de la ligne %1 sur %2.")
+                                 .arg(r)
+                                 .arg(nbLignes - 1));
+            Pliage::AjouteLigneDepliee(l.octets, ligne);
+            l.fins[static_cast<size_t>(c)] = static_cast<uint32_t>(l.octets.size());
+        }
+        rep.m_lignes.push_back(std::move(l));
+    }
+    rep.SetColonneTri(static_cast<int>(colonneTri >= 0 && colonneTri < NbColonnes ? colonneTri : 0));
+    rep.SetFichierCourant(chemin);
+    rep.SetModifie(false);
+    resultat = std::move(rep);
+    return {};
+}
+
+std::string FichierRep::Serialise(const Repertoire& rep)
+{
+    size_t taille = 32;
+    for (const auto& l : rep.m_lignes)
+        taille += l.octets.size() + l.flag.size() + 2 * (NbColonnes + 1) + 8;
+    std::string sortie;
+    sortie.reserve(taille);
+    sortie += std::to_string(rep.NbLignes());
+    sortie += "\r\n";
+    sortie += std::to_string(rep.ColonneTri());
+    sortie += "\r\n";
+    for (int r = 0; r < rep.NbLignes(); ++r) {
+        Pliage::AjouteLignePliee(sortie, rep.FlagMail(r), '\a');
+        sortie += "\r\n";
+        for (int c = 0; c < NbColonnes; ++c) {
+            Pliage::AjouteLignePliee(sortie, rep.Cellule(c, r), '\a');
+            sortie += "\r\n";
+        }
+    }
+    return sortie;
+}
+
+QString FichierRep::EcritRepertoire(const QString& chemin, Repertoire& rep)
+{
+    const std::string octets = Serialise(rep);
+    QSaveFile fichier(chemin);
+    const auto echec = [&](const QString& raison) {
+        return QString::fromUtf8("Impossible d'enregistrer le répertoire « %1 » :\n%2")
+            .arg(chemin, ErreurSysteme::EnFrancais(raison));
+    };
+    if (!fichier.open(QIODevice::WriteOnly))
+        return echec(fichier.errorString());
+    if (fichier.write(octets.data(), static_cast<qint64>(octets.size())) !=
+        static_cast<qint64>(octets.size())) {
+        const QString raison = fichier.errorString();
+        fichier.cancelWriting();
+        return echec(raison);
+    }
+    if (!fichier.commit())
+        return echec(fichier.errorString());
+    rep.SetModifie(false);
+    return {};
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "Champs.h"
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The address book in memory: a table of 46 columns of Windows-1252 text.
+// Row 0 holds the field titles; rows 1 to NbFiches() are the records. Each row
+// carries its mailing flag ("1" = chosen for the mailing), which moves with it.
+// There is always at least one record row.
+class Repertoire
+{
+public:
+    Repertoire(); // the titles and one blank record
+
+    int NbLignes() const { return static_cast<int>(m_lignes.size()); }
+    int NbFiches() const { return NbLignes() - 1; }
+
+    std::string_view Cellule(int colonne, int ligne) const;
+    std::string CelluleStr(int colonne, int ligne) const { return std::string(Cellule(colonne, ligne)); }
+    // Does not set Modifie: the callers decide.
+    void SetCellule(int colonne, int ligne, std::string_view texte);
+
+    // Grows with empty rows (flag "0") or drops rows from the end; never below 2.
+    void SetNbLignes(int n);
+    void Reserve(int n);
+    void CopieLigne(int de, int vers); // the 46 cells and the flag
+    void EffaceLigne(int ligne);       // the 46 cells only
+    void EchangeLignes(int a, int b);  // cells and flags
+
+    const std::string& FlagMail(int ligne) const { return m_lignes.at(static_cast<size_t>(ligne)).flag; }
+    void SetFlagMail(int ligne, std::string_view flag);
+    bool EstChoisie(int ligne) const { return FlagMail(ligne) == "1"; }
+
+    const QString& FichierCourant() const { return m_fichier; }
+    void SetFichierCourant(const QString& chemin) { m_fichier = chemin; }
+    bool Modifie() const { return m_modifie; }
+    void SetModifie(bool m) { m_modifie = m; }
+    int ColonneTri() const { return m_colonneTri; }
+    void SetColonneTri(int c) { m_colonneTri = (c >= 0 && c < NbColonnes) ? c : 0; }
+
+    // New: one blank record, the header row kept, unnamed, not modified, sort column 0.
+    void Nouveau();
+    // Appends an empty record (flag "0") and returns its row.
+    int AjouteFiche();
+    // Appends a copy of the 46 cells of `ligne`, not chosen for the mailing.
+    int DupliqueFiche(int ligne);
+    // Removes records haut..bas (clamped to 1..NbFiches), moving the later rows up
+    // with their flags; deleting every record leaves one blank record.
+    void SupprimeLignes(int haut, int bas);
+    // Reorders records so that new row i+1 is former row ordre[i] (1-based rows).
+    void Permute(const std::vector<int>& ordre);
+
+    // Bytes held by the table, for the benchmark.
+    size_t OctetsUtilises() const;
+
+private:
+    struct Ligne {
+        std::string octets; // the 46 cells, end to end
+        std::array<uint32_t, NbColonnes> fins{};
+        std::string flag = "0";
+    };
+    friend class FichierRep;
+
+    static Ligne LigneVide();
+
+    std::vector<Ligne> m_lignes;
+    QString m_fichier;
+    bool m_modifie = false;
+    int m_colonneTri = 0;
+};
