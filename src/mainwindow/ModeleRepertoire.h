@@ -1,0 +1,52 @@
+#pragma once
+
+#include "records/Repertoire.h"
+
+#include <QAbstractTableModel>
+#include <string_view>
+
+// The grid's model over the address book. Model row i is record i + 1 of the book;
+// the book's row 0 (the field titles) is the horizontal header. Every change of
+// the book goes through here so the views follow.
+class ModeleRepertoire : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    explicit ModeleRepertoire(Repertoire& rep, QObject* parent = nullptr);
+
+    Repertoire& Rep() { return m_rep; }
+    const Repertoire& Rep() const { return m_rep; }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // An edit in the grid: refused (false, CaractereRefuse) when Windows-1252
+    // cannot hold it; otherwise stored, and Modifie set when the text differs.
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
+    static int LigneDuModele(int ligneLivre) { return ligneLivre - 1; }
+    static int LigneDuLivre(int ligneModele) { return ligneModele + 1; }
+
+    // Replaces the whole book (after a load or New).
+    void Remplace(Repertoire&& nouveau);
+    void Nouveau();
+    // Stores the text when it differs from the cell, sets Modifie; true when it changed.
+    bool SetCellule(int colonne, int ligne, std::string_view texte);
+    int AjouteFiche();              // sets Modifie, returns the new row
+    int DupliqueFiche(int ligne);   // sets Modifie, returns the new row
+    void SupprimeLignes(int haut, int bas); // sets Modifie
+    void Trie(int colonne);         // TriGrille; does not set Modifie
+    void SetFlagMail(int ligne, std::string_view flag);
+
+signals:
+    void CelluleModifiee(int colonne, int ligne);
+    void CaractereRefuse(const QString& caractere);
+    void ModifieChange(bool modifie);
+
+private:
+    void MarqueModifie();
+    Repertoire& m_rep;
+};

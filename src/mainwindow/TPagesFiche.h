@@ -1,0 +1,53 @@
+#pragma once
+
+#include "records/Champs.h"
+#include "records/Repertoire.h"
+
+#include <QDate>
+#include <QObject>
+#include <array>
+#include <functional>
+#include <string>
+
+class QTabWidget;
+class QWidget;
+class QLabel;
+
+// The three record pages "Privé", "Professionnel" and "Banque": every control at
+// its place, bound to its column, with its colour, hint and Tab order.
+class TPagesFiche : public QObject
+{
+    Q_OBJECT
+public:
+    // Adds the three pages to `pages`, in this order, as pages 0, 1 and 2.
+    explicit TPagesFiche(QTabWidget* pages);
+
+    QWidget* Page(PageFiche page) const;
+    // The edit control bound to column 0..44 (QLineEdit, QComboBox for Civil,
+    // QPlainTextEdit for the notes); nullptr for 45 and outside.
+    QWidget* Controle(int colonne) const;
+    // The control's text in Windows-1252, line breaks as CR LF.
+    std::string TexteControle(int colonne) const;
+    QWidget* CadrePhoto() const;
+
+    // Shows record `ligne` in the controls without reporting edits back, and
+    // refreshes the name labels.
+    void MontreLigne(const Repertoire& rep, int ligne);
+    // The name labels of "Professionnel" and "Banque" and the company line of "Privé".
+    void MajEntetes(const Repertoire& rep, int ligne);
+    QString LigneSociete() const; // text of the company line, for tests
+
+    // The clock used by F12 in the notes; today's date by default.
+    void SetHorloge(std::function<QDate()> horloge);
+
+signals:
+    // Every change of a control's text made by the user (each keystroke, F12).
+    void ChampModifie(int colonne, const std::string& texte);
+    // A character Windows-1252 cannot hold was typed or pasted and refused.
+    void CaractereRefuse(const QString& caractere);
+
+private:
+    // Implementation details are free.
+    struct Prive;
+    Prive* d;
+};
