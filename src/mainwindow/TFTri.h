@@ -12,7 +12,7 @@ class TFTri : public QDialog
 public:
     explicit TFTri(QWidget* parent = nullptr);
     // Selects `colonne`, shows the dialog modally; true with the chosen column
-    // when confirmed with "OK". For tests, SetReponseAutomatique answers instead.
+    // when confirmed with "OK".
     bool Choisit(int colonne, int& choisie);
     QComboBox* Liste() const { return m_liste; }
 

@@ -5,7 +5,8 @@
 #include <array>
 #include <cstring>
 
-namespace {
+namespace
+{
 
 using G = GroupeCouleur;
 using K = GenreControle;
@@ -81,7 +82,6 @@ const std::string& Champs::Titre(int colonne)
 int Champs::ColonneDeCle(const char* cle)
 {
     for (int c = 0; c < NbColonnes; ++c)
-        if (std::strcmp(Catalogue[c].cle, cle) == 0)
-            return c;
+        if (std::strcmp(Catalogue[c].cle, cle) == 0) return c;
     return -1;
 }

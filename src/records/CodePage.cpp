@@ -4,7 +4,8 @@
 #include <QStringEncoder>
 #include <array>
 
-namespace {
+namespace
+{
 
 // The five bytes Windows-1252 leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) are
 // mapped to the C1 controls of the same value, as Windows itself does, so that
@@ -20,8 +21,7 @@ struct Tables {
     Tables()
     {
         QStringDecoder decodeur("windows-1252");
-        if (!decodeur.isValid())
-            return;
+        if (!decodeur.isValid()) return;
         for (int i = 0; i < 256; ++i) {
             const char octet = static_cast<char>(i);
             const QString s = decodeur.decode(QByteArrayView(&octet, 1));
@@ -46,12 +46,10 @@ const Tables& LesTables()
 // 0xA0–0xFF the code is the character itself.
 int CodeWindows1252(char16_t u)
 {
-    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
-        return u;
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) return u;
     const auto& t = LesTables().versUnicode;
     for (int i = 0x80; i < 0xA0; ++i)
-        if (t[i] == u)
-            return i;
+        if (t[i] == u) return i;
     return -1;
 }
 
@@ -78,8 +76,7 @@ bool CodePage::VersWindows1252(const QString& texte, std::string& resultat)
     r.reserve(static_cast<size_t>(texte.size()));
     for (QChar ch : texte) {
         const int code = CodeWindows1252(ch.unicode());
-        if (code < 0)
-            return false;
+        if (code < 0) return false;
         r.push_back(static_cast<char>(code));
     }
     resultat = std::move(r);
@@ -96,8 +93,7 @@ QString CodePage::PremierCaractereRefuse(const QString& texte)
     for (qsizetype i = 0; i < texte.size(); ++i) {
         if (CodeWindows1252(texte.at(i).unicode()) < 0) {
             // A surrogate pair is one character to the user.
-            if (texte.at(i).isHighSurrogate() && i + 1 < texte.size())
-                return texte.mid(i, 2);
+            if (texte.at(i).isHighSurrogate() && i + 1 < texte.size()) return texte.mid(i, 2);
             return texte.mid(i, 1);
         }
     }

@@ -8,7 +8,8 @@
 #include <cstring>
 #include <limits>
 
-namespace {
+namespace
+{
 
 class Lecteur
 {
@@ -19,13 +20,11 @@ public:
     }
     bool LitLigne(std::string_view& ligne)
     {
-        if (m_p >= m_fin)
-            return false;
+        if (m_p >= m_fin) return false;
         const void* lf = std::memchr(m_p, '\n', static_cast<size_t>(m_fin - m_p));
         const char* q = lf ? static_cast<const char*>(lf) : m_fin;
         size_t n = static_cast<size_t>(q - m_p);
-        if (lf && n > 0 && q[-1] == '\r')
-            --n;
+        if (lf && n > 0 && q[-1] == '\r') --n;
         ligne = std::string_view(m_p, n);
         m_p = lf ? q + 1 : m_fin;
         return true;
@@ -47,12 +46,10 @@ bool LitEntier(std::string_view s, long long& valeur)
         negatif = s.front() == '-';
         s.remove_prefix(1);
     }
-    if (s.empty() || s.size() > 18)
-        return false;
+    if (s.empty() || s.size() > 18) return false;
     long long v = 0;
     for (char c : s) {
-        if (c < '0' || c > '9')
-            return false;
+        if (c < '0' || c > '9') return false;
         v = v * 10 + (c - '0');
     }
     valeur = negatif ? -v : v;
@@ -90,14 +87,16 @@ QString FichierRep::ChargeDepuisOctets(const QByteArray& octets, const QString& 
     if (!lecteur.LitLigne(ligne) || !LitEntier(ligne, colonneTri))
         return Echec(chemin, QString::fromUtf8("la ligne 2 ne contient pas un nombre."));
     if (nbLignes < 2)
-        return Echec(chemin, QString::fromUtf8("le nombre de lignes annoncé (%1) est inférieur à 2.")
-                                 .arg(nbLignes));
+        return Echec(
+            chemin,
+            QString::fromUtf8("le nombre de lignes annoncé (%1) est inférieur à 2.").arg(nbLignes));
     // Every row takes 47 lines of at least one byte: refuse a count the file
     // cannot hold before allocating anything for it.
     const long long maxLignes = static_cast<long long>(octets.size()) / (NbColonnes + 1) + 1;
     if (nbLignes > maxLignes || nbLignes > std::numeric_limits<int>::max() / 2)
         return Echec(chemin,
-                     QString::fromUtf8("le fichier annonce %1 lignes, plus que sa taille ne peut en contenir.")
+                     QString::fromUtf8(
+                         "le fichier annonce %1 lignes, plus que sa taille ne peut en contenir.")
                          .arg(nbLignes));
 
     Repertoire rep;
@@ -106,22 +105,25 @@ QString FichierRep::ChargeDepuisOctets(const QByteArray& octets, const QString& 
     for (long long r = 0; r < nbLignes; ++r) {
         Repertoire::Ligne l;
         if (!lecteur.LitLigne(ligne))
-            return Echec(chemin, QString::fromUtf8("le fichier se termine avant la fin de la ligne %1 sur %2.")
+            return Echec(chemin, QString::fromUtf8(
+                                     "le fichier se termine avant la fin de la ligne %1 sur %2.")
                                      .arg(r)
                                      .arg(nbLignes - 1));
         l.flag.assign(ligne);
         for (int c = 0; c < NbColonnes; ++c) {
             if (!lecteur.LitLigne(ligne))
-                return Echec(chemin,
-                             QString::fromUtf8("le fichier se termine avant la fin de la ligne %1 sur %2.")
-                                 .arg(r)
-                                 .arg(nbLignes - 1));
+                return Echec(
+                    chemin,
+                    QString::fromUtf8("le fichier se termine avant la fin de la ligne %1 sur %2.")
+                        .arg(r)
+                        .arg(nbLignes - 1));
             Pliage::AjouteLigneDepliee(l.octets, ligne);
             l.fins[static_cast<size_t>(c)] = static_cast<uint32_t>(l.octets.size());
         }
         rep.m_lignes.push_back(std::move(l));
     }
-    rep.SetColonneTri(static_cast<int>(colonneTri >= 0 && colonneTri < NbColonnes ? colonneTri : 0));
+    rep.SetColonneTri(
+        static_cast<int>(colonneTri >= 0 && colonneTri < NbColonnes ? colonneTri : 0));
     rep.SetFichierCourant(chemin);
     rep.SetModifie(false);
     resultat = std::move(rep);
@@ -158,16 +160,14 @@ QString FichierRep::EcritRepertoire(const QString& chemin, Repertoire& rep)
         return QString::fromUtf8("Impossible d'enregistrer le répertoire « %1 » :\n%2")
             .arg(chemin, ErreurSysteme::EnFrancais(raison));
     };
-    if (!fichier.open(QIODevice::WriteOnly))
-        return echec(fichier.errorString());
+    if (!fichier.open(QIODevice::WriteOnly)) return echec(fichier.errorString());
     if (fichier.write(octets.data(), static_cast<qint64>(octets.size())) !=
         static_cast<qint64>(octets.size())) {
         const QString raison = fichier.errorString();
         fichier.cancelWriting();
         return echec(raison);
     }
-    if (!fichier.commit())
-        return echec(fichier.errorString());
+    if (!fichier.commit()) return echec(fichier.errorString());
     rep.SetModifie(false);
     return {};
 }

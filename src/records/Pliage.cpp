@@ -33,11 +33,9 @@ void Pliage::AjouteLignePliee(std::string& sortie, std::string_view valeur, char
         while (p < fin && *p != '\r' && *p != '\n')
             ++p;
         sortie.append(debut, static_cast<size_t>(p - debut));
-        if (p == fin)
-            break;
+        if (p == fin) break;
         sortie.push_back(c);
-        if (*p == '\r' && p + 1 < fin && p[1] == '\n')
-            ++p;
+        if (*p == '\r' && p + 1 < fin && p[1] == '\n') ++p;
         ++p;
     }
 }
@@ -50,8 +48,7 @@ void Pliage::AjouteLigneDepliee(std::string& sortie, std::string_view ligne)
         const void* bel = std::memchr(p, '\a', static_cast<size_t>(fin - p));
         const char* q = bel ? static_cast<const char*>(bel) : fin;
         sortie.append(p, static_cast<size_t>(q - p));
-        if (q == fin)
-            break;
+        if (q == fin) break;
         sortie.append("\r\n", 2);
         p = q + 1;
     }

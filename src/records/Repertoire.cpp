@@ -21,8 +21,7 @@ Repertoire::Repertoire()
 std::string_view Repertoire::Cellule(int colonne, int ligne) const
 {
     const Ligne& l = m_lignes.at(static_cast<size_t>(ligne));
-    if (colonne < 0 || colonne >= NbColonnes)
-        throw std::out_of_range("colonne");
+    if (colonne < 0 || colonne >= NbColonnes) throw std::out_of_range("colonne");
     const uint32_t debut = colonne == 0 ? 0 : l.fins[static_cast<size_t>(colonne - 1)];
     return std::string_view(l.octets).substr(debut, l.fins[static_cast<size_t>(colonne)] - debut);
 }
@@ -30,20 +29,19 @@ std::string_view Repertoire::Cellule(int colonne, int ligne) const
 void Repertoire::SetCellule(int colonne, int ligne, std::string_view texte)
 {
     Ligne& l = m_lignes.at(static_cast<size_t>(ligne));
-    if (colonne < 0 || colonne >= NbColonnes)
-        throw std::out_of_range("colonne");
+    if (colonne < 0 || colonne >= NbColonnes) throw std::out_of_range("colonne");
     const uint32_t debut = colonne == 0 ? 0 : l.fins[static_cast<size_t>(colonne - 1)];
     const uint32_t ancien = l.fins[static_cast<size_t>(colonne)] - debut;
     l.octets.replace(debut, ancien, texte);
     const int64_t delta = static_cast<int64_t>(texte.size()) - ancien;
     for (int c = colonne; c < NbColonnes; ++c)
-        l.fins[static_cast<size_t>(c)] = static_cast<uint32_t>(l.fins[static_cast<size_t>(c)] + delta);
+        l.fins[static_cast<size_t>(c)] =
+            static_cast<uint32_t>(l.fins[static_cast<size_t>(c)] + delta);
 }
 
 void Repertoire::SetNbLignes(int n)
 {
-    if (n < 2)
-        n = 2;
+    if (n < 2) n = 2;
     m_lignes.resize(static_cast<size_t>(n));
 }
 
@@ -101,22 +99,17 @@ int Repertoire::DupliqueFiche(int ligne)
 
 void Repertoire::SupprimeLignes(int haut, int bas)
 {
-    if (haut < 1)
-        haut = 1;
-    if (bas > NbFiches())
-        bas = NbFiches();
-    if (haut > bas)
-        return;
+    if (haut < 1) haut = 1;
+    if (bas > NbFiches()) bas = NbFiches();
+    if (haut > bas) return;
     m_lignes.erase(m_lignes.begin() + haut, m_lignes.begin() + bas + 1);
-    if (m_lignes.size() < 2)
-        m_lignes.push_back(LigneVide());
+    if (m_lignes.size() < 2) m_lignes.push_back(LigneVide());
 }
 
 void Repertoire::Permute(const std::vector<int>& ordre)
 {
     const int n = NbFiches();
-    if (static_cast<int>(ordre.size()) != n)
-        throw std::invalid_argument("ordre");
+    if (static_cast<int>(ordre.size()) != n) throw std::invalid_argument("ordre");
     std::vector<char> vu(static_cast<size_t>(n) + 1, 0);
     for (int ancienne : ordre) {
         if (ancienne < 1 || ancienne > n || vu[static_cast<size_t>(ancienne)])
@@ -126,8 +119,7 @@ void Repertoire::Permute(const std::vector<int>& ordre)
     // In place, cycle by cycle: no copy of the book.
     std::vector<char> place(static_cast<size_t>(n) + 1, 0);
     for (int debut = 1; debut <= n; ++debut) {
-        if (place[static_cast<size_t>(debut)])
-            continue;
+        if (place[static_cast<size_t>(debut)]) continue;
         Ligne attente = std::move(m_lignes[static_cast<size_t>(debut)]);
         int j = debut;
         for (;;) {
@@ -147,10 +139,8 @@ size_t Repertoire::OctetsUtilises() const
 {
     size_t total = m_lignes.capacity() * sizeof(Ligne);
     for (const Ligne& l : m_lignes) {
-        if (l.octets.capacity() > 15)
-            total += l.octets.capacity() + 1;
-        if (l.flag.capacity() > 15)
-            total += l.flag.capacity() + 1;
+        if (l.octets.capacity() > 15) total += l.octets.capacity() + 1;
+        if (l.flag.capacity() > 15) total += l.flag.capacity() + 1;
     }
     return total;
 }

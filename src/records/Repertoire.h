@@ -22,7 +22,10 @@ public:
     int NbFiches() const { return NbLignes() - 1; }
 
     std::string_view Cellule(int colonne, int ligne) const;
-    std::string CelluleStr(int colonne, int ligne) const { return std::string(Cellule(colonne, ligne)); }
+    std::string CelluleStr(int colonne, int ligne) const
+    {
+        return std::string(Cellule(colonne, ligne));
+    }
     // Does not set Modifie: the callers decide.
     void SetCellule(int colonne, int ligne, std::string_view texte);
 
@@ -33,7 +36,10 @@ public:
     void EffaceLigne(int ligne);       // the 46 cells only
     void EchangeLignes(int a, int b);  // cells and flags
 
-    const std::string& FlagMail(int ligne) const { return m_lignes.at(static_cast<size_t>(ligne)).flag; }
+    const std::string& FlagMail(int ligne) const
+    {
+        return m_lignes.at(static_cast<size_t>(ligne)).flag;
+    }
     void SetFlagMail(int ligne, std::string_view flag);
     bool EstChoisie(int ligne) const { return FlagMail(ligne) == "1"; }
 
