@@ -1,1 +1,188 @@
-int main(){return 0;}
+// carnet-bench [--records N]: generates a book and times each operation against
+// its floor, in one run. One line per measure: NAME SECONDS FLOOR_SECONDS RATIO
+// (memory: memory MB FILE_MB RATIO). It reports; it never fails.
+#include "mainwindow/Tri.h"
+#include "records/CodePage.h"
+#include "records/FichierRep.h"
+#include "records/Repertoire.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace
+{
+
+double Secondes(QElapsedTimer& t)
+{
+    return static_cast<double>(t.nsecsElapsed()) / 1e9;
+}
+
+void Ligne(const char* nom, double valeur, double plancher)
+{
+    std::printf("%s %.4f %.4f %.2f\n", nom, valeur, plancher,
+                plancher > 0 ? valeur / plancher : 0.0);
+    std::fflush(stdout);
+}
+
+long RssOctets()
+{
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0, residentes = 0;
+    statm >> pages >> residentes;
+    return residentes * sysconf(_SC_PAGESIZE);
+}
+
+// A book whose fields look like real ones: names with accents, addresses, phone
+// numbers, e-mail addresses, a few multi-line notes, many empty fields.
+Repertoire Genere(int n)
+{
+    static const char* noms[] = {"Martin",  "Bernard",  "Dubois",  "Thomas", "Robert",   "Richard",
+                                 "Petit",   "Durand",   "Leroy",   "Moreau", "Simon",    "Laurent",
+                                 "Lefèvre", "Michel",   "Garcia",  "David",  "Bertrand", "Roux",
+                                 "Vincent", "Fournier", "Morel",   "Girard", "André",    "Lefebvre",
+                                 "Mercier", "Dupont",   "Lambert", "Bonnet", "François", "Martinez",
+                                 "Éluard",  "dupuis",   "Chéreau", "Müller", "O'Brien",  "Zola"};
+    static const char* prenoms[] = {"Jean",  "Marie",  "Pierre", "Anne",   "Michel", "Françoise",
+                                    "André", "Hélène", "Jérôme", "Cécile", "Loïc",   "Gaëlle",
+                                    "Noël",  "Zoé",    "Benoît", "Agnès"};
+    static const char* villes[] = {"Paris", "Lyon",          "Marseille", "Besançon", "Orléans",
+                                   "Nîmes", "Saint-Étienne", "Grenoble",  "Caen",     "Épinal"};
+    static const char* rues[] = {"rue de la République",  "avenue Jean Jaurès",
+                                 "boulevard Victor Hugo", "place de l'Église",
+                                 "chemin des Prés",       "allée des Châtaigniers"};
+    std::mt19937 alea(20261206);
+    auto choix = [&](auto& tableau) {
+        return QString::fromUtf8(tableau[alea() % (sizeof(tableau) / sizeof(tableau[0]))]);
+    };
+    auto octets = [](const QString& s) { return CodePage::Octets(s); };
+    auto tel = [&] {
+        char b[20];
+        std::snprintf(b, sizeof b, "0%u %02u %02u %02u %02u", 1 + alea() % 9, alea() % 100,
+                      alea() % 100, alea() % 100, alea() % 100);
+        return std::string(b);
+    };
+    Repertoire rep;
+    rep.Reserve(n + 1);
+    rep.SetNbLignes(n + 1);
+    for (int r = 1; r <= n; ++r) {
+        const QString nom = choix(noms);
+        const QString prenom = choix(prenoms);
+        rep.SetCellule(Nom, r, octets(nom));
+        rep.SetCellule(Prenom, r, octets(prenom));
+        rep.SetCellule(Civil, r, alea() % 2 ? "Monsieur" : "Madame");
+        rep.SetCellule(Adresse1, r, std::to_string(1 + alea() % 200) + " " + octets(choix(rues)));
+        if (alea() % 5 == 0)
+            rep.SetCellule(Adresse2, r,
+                           "Bâtiment " + std::string(1, static_cast<char>('A' + alea() % 6)));
+        rep.SetCellule(CP, r, std::to_string(10000 + alea() % 85000));
+        rep.SetCellule(Ville, r, octets(choix(villes)));
+        rep.SetCellule(Pays, r, alea() % 10 ? "France" : "Belgique");
+        rep.SetCellule(Tel, r, tel());
+        if (alea() % 2) rep.SetCellule(Portable, r, tel());
+        rep.SetCellule(Internet, r,
+                       (prenom + QLatin1Char('.') + nom).toLower().toStdString() + "@exemple.fr");
+        if (alea() % 3 == 0) {
+            rep.SetCellule(Societe, r, "Société " + octets(nom) + " et fils");
+            rep.SetCellule(Fonction, r, alea() % 2 ? "Directeur" : "Comptable");
+            rep.SetCellule(STel, r, tel());
+            rep.SetCellule(SVille, r, octets(choix(villes)));
+        }
+        if (alea() % 4 == 0)
+            rep.SetCellule(Notes, r,
+                           "Rencontré au salon\r\nRappeler en septembre\r\nAmi de la famille");
+        if (alea() % 10 == 0) {
+            rep.SetCellule(Banque, r, "Crédit du Nord");
+            rep.SetCellule(Compte, r, std::to_string(10000000 + alea() % 89999999));
+        }
+        rep.SetFlagMail(r, alea() % 7 == 0 ? "1" : "0");
+    }
+    return rep;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    int n = 100000;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::string(argv[i]) == "--records") n = std::max(1, std::atoi(argv[i + 1]));
+
+    QTemporaryDir dossier;
+    if (getenv("GARDE")) dossier.setAutoRemove(false);
+    std::fprintf(stderr, "%s\n", qPrintable(dossier.path()));
+    const QString chemin = dossier.filePath(QStringLiteral("bench.REP"));
+    {
+        Repertoire rep = Genere(n);
+        const QString erreur = FichierRep::EcritRepertoire(chemin, rep);
+        if (!erreur.isEmpty()) {
+            std::fprintf(stderr, "%s\n", qPrintable(erreur));
+            return 1;
+        }
+    }
+    const double tailleFichier = static_cast<double>(QFileInfo(chemin).size());
+
+    // load
+    QElapsedTimer t;
+    t.start();
+    long lignes = 0;
+    {
+        QFile f(chemin);
+        f.open(QIODevice::ReadOnly);
+        const QByteArray b = f.readAll();
+        lignes = std::count(b.begin(), b.end(), '\n');
+    }
+    const double plancherLecture = Secondes(t);
+    const long rssAvant = RssOctets();
+    Repertoire rep;
+    t.restart();
+    const QString erreur = FichierRep::ChargeRepertoire(chemin, rep);
+    const double lecture = Secondes(t);
+    const long rssApres = RssOctets();
+    if (!erreur.isEmpty() || rep.NbFiches() != n || lignes != 2 + 47L * (n + 1)) {
+        std::fprintf(stderr, "lecture incorrecte\n");
+        return 1;
+    }
+    Ligne("load", lecture, plancherLecture);
+    std::printf("memory %.1f %.1f %.2f\n", (rssApres - rssAvant) / 1e6, tailleFichier / 1e6,
+                (rssApres - rssAvant) / tailleFichier);
+
+    // save
+    const std::string octets = FichierRep::Serialise(rep);
+    const QString copie = dossier.filePath(QStringLiteral("plancher.REP"));
+    t.restart();
+    {
+        QFile f(copie);
+        f.open(QIODevice::WriteOnly);
+        f.write(octets.data(), static_cast<qint64>(octets.size()));
+    }
+    const double plancherEcriture = Secondes(t);
+    t.restart();
+    FichierRep::EcritRepertoire(dossier.filePath(QStringLiteral("ecrit.REP")), rep);
+    Ligne("save", Secondes(t), plancherEcriture);
+
+    // sort on Nom against std::sort of the same keys
+    std::vector<std::string> cles;
+    cles.reserve(static_cast<size_t>(n));
+    for (int r = 1; r <= n; ++r)
+        cles.emplace_back(rep.Cellule(Nom, r));
+    t.restart();
+    std::sort(cles.begin(), cles.end(), [](const std::string& a, const std::string& b) {
+        return Tri::CompareCles(a, b) < 0;
+    });
+    const double plancherTri = Secondes(t);
+    t.restart();
+    Tri::TriGrille(rep, Nom);
+    Ligne("sort", Secondes(t), plancherTri);
+    return 0;
+}

@@ -1,10 +1,10 @@
 #include "FichierRep.h"
 
 #include "ErreurSysteme.h"
+#include "FichierSur.h"
 #include "Pliage.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <cstring>
 #include <limits>
 
@@ -132,42 +132,63 @@ QString FichierRep::ChargeDepuisOctets(const QByteArray& octets, const QString& 
 
 std::string FichierRep::Serialise(const Repertoire& rep)
 {
-    size_t taille = 32;
+    // Written straight into a buffer sized for the worst case: folding only shrinks.
+    size_t taille = 48;
     for (const auto& l : rep.m_lignes)
-        taille += l.octets.size() + l.flag.size() + 2 * (NbColonnes + 1) + 8;
-    std::string sortie;
-    sortie.reserve(taille);
-    sortie += std::to_string(rep.NbLignes());
-    sortie += "\r\n";
-    sortie += std::to_string(rep.ColonneTri());
-    sortie += "\r\n";
-    for (int r = 0; r < rep.NbLignes(); ++r) {
-        Pliage::AjouteLignePliee(sortie, rep.FlagMail(r), '\a');
-        sortie += "\r\n";
+        taille += l.octets.size() + l.flag.size() + 2 * (NbColonnes + 1);
+    std::string sortie(taille, '\0');
+    char* p = sortie.data();
+    const auto ajouteTexte = [&p](const std::string& t) {
+        std::memcpy(p, t.data(), t.size());
+        p += t.size();
+        *p++ = '\r';
+        *p++ = '\n';
+    };
+    // A line break of any kind becomes 0x07, so no value can break a line.
+    const auto ajoutePlie = [&p](const char* d, const char* f) {
+        while (d < f) {
+            const char c = *d++;
+            if (c == '\r' || c == '\n') {
+                if (c == '\r' && d < f && *d == '\n') ++d;
+                *p++ = '\a';
+            } else {
+                *p++ = c;
+            }
+        }
+        *p++ = '\r';
+        *p++ = '\n';
+    };
+    ajouteTexte(std::to_string(rep.NbLignes()));
+    ajouteTexte(std::to_string(rep.ColonneTri()));
+    for (const auto& l : rep.m_lignes) {
+        ajoutePlie(l.flag.data(), l.flag.data() + l.flag.size());
+        const bool saut = std::memchr(l.octets.data(), '\r', l.octets.size()) ||
+                          std::memchr(l.octets.data(), '\n', l.octets.size());
+        uint32_t debut = 0;
         for (int c = 0; c < NbColonnes; ++c) {
-            Pliage::AjouteLignePliee(sortie, rep.Cellule(c, r), '\a');
-            sortie += "\r\n";
+            const uint32_t fin = l.fins[static_cast<size_t>(c)];
+            if (saut) {
+                ajoutePlie(l.octets.data() + debut, l.octets.data() + fin);
+            } else {
+                std::memcpy(p, l.octets.data() + debut, fin - debut);
+                p += fin - debut;
+                *p++ = '\r';
+                *p++ = '\n';
+            }
+            debut = fin;
         }
     }
+    sortie.resize(static_cast<size_t>(p - sortie.data()));
     return sortie;
 }
 
 QString FichierRep::EcritRepertoire(const QString& chemin, Repertoire& rep)
 {
     const std::string octets = Serialise(rep);
-    QSaveFile fichier(chemin);
-    const auto echec = [&](const QString& raison) {
+    const QString raison = FichierSur::Ecrit(chemin, octets.data(), octets.size());
+    if (!raison.isEmpty())
         return QString::fromUtf8("Impossible d'enregistrer le répertoire « %1 » :\n%2")
-            .arg(chemin, ErreurSysteme::EnFrancais(raison));
-    };
-    if (!fichier.open(QIODevice::WriteOnly)) return echec(fichier.errorString());
-    if (fichier.write(octets.data(), static_cast<qint64>(octets.size())) !=
-        static_cast<qint64>(octets.size())) {
-        const QString raison = fichier.errorString();
-        fichier.cancelWriting();
-        return echec(raison);
-    }
-    if (!fichier.commit()) return echec(fichier.errorString());
+            .arg(chemin, raison);
     rep.SetModifie(false);
     return {};
 }
