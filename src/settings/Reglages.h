@@ -35,5 +35,8 @@ public:
     QString Chemin() const;
 
 private:
+    bool DisqueConforme() const;
+    QString RaisonEchec() const;
+
     std::unique_ptr<QSettings> m_settings;
 };
