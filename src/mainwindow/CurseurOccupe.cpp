@@ -1,0 +1,14 @@
+#include "CurseurOccupe.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+
+CurseurOccupe::CurseurOccupe()
+{
+    QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+}
+
+CurseurOccupe::~CurseurOccupe()
+{
+    QGuiApplication::restoreOverrideCursor();
+}

@@ -1,0 +1,31 @@
+#include "TitreFiche.h"
+
+#include "records/CodePage.h"
+
+#include <QFileInfo>
+
+QString TitreFiche::NomCourt(const QString& chemin)
+{
+    const QString nom = QFileInfo(chemin).fileName();
+    // A name without any "." is shown whole: it names a real file all the same.
+    const QString court = nom.section(QLatin1Char('.'), 0, 0);
+    return court.isEmpty() ? QStringLiteral("SANS NOM") : court;
+}
+
+QString TitreFiche::Compose(const Repertoire& rep, int ligne)
+{
+    QString personne;
+    if (ligne >= 1 && ligne <= rep.NbFiches()) {
+        const std::string_view prenom = rep.Cellule(Prenom, ligne);
+        const std::string_view nom = rep.Cellule(Nom, ligne);
+        if (prenom.empty() && nom.empty())
+            personne = CodePage::VersUnicode(rep.Cellule(Societe, ligne));
+        else
+            personne =
+                CodePage::VersUnicode(prenom) + QLatin1Char(' ') + CodePage::VersUnicode(nom);
+    }
+    // One pass: a "%" in a file or person name must not be taken for a placeholder.
+    return QString::fromUtf8("Carnet d'adresses \"%1\" - Fiche n°%2/%3 [%4]")
+        .arg(NomCourt(rep.FichierCourant()), QString::number(ligne),
+             QString::number(rep.NbFiches()), personne);
+}
