@@ -13,6 +13,7 @@
 #include "mainwindow/TitreFiche.h"
 #include "mainwindow/ValidateurCp1252.h"
 
+#include <QAbstractItemDelegate>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -69,6 +70,14 @@ TFiche::TFiche(const QString& dossierProgramme, QWidget* parent) : QMainWindow(p
 TFiche::~TFiche()
 {
     qApp->removeEventFilter(this);
+    // The book is a member, so it dies before the child widgets: those that read it
+    // go first, with nothing reaching this window's handlers meanwhile.
+    for (QObject* enfant : std::initializer_list<QObject*>{m_pageControl, m_grille, m_modele,
+                                                           m_pages, m_onglets, m_document, m_menus})
+        enfant->disconnect(this);
+    delete centralWidget();
+    delete m_document;
+    delete m_modele;
 }
 
 void TFiche::PrepareDossierImages()
@@ -329,6 +338,7 @@ void TFiche::ApresChargement()
 
 void TFiche::closeEvent(QCloseEvent* event)
 {
+    ValideSaisieGrille();
     if (!m_document->DemandeEnregistrement()) {
         event->ignore();
         return;
@@ -337,7 +347,20 @@ void TFiche::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    if (m_aide) m_aide->close();
     event->accept();
+}
+
+// A cell being typed in the grid reaches the book only when its editor closes: the
+// document commands close it first, so that the text is saved or asked about.
+void TFiche::ValideSaisieGrille()
+{
+    const QModelIndex cellule = m_grille->currentIndex();
+    QWidget* editeur = cellule.isValid() ? m_grille->indexWidget(cellule) : nullptr;
+    QAbstractItemDelegate* delegue = editeur ? m_grille->itemDelegateForIndex(cellule) : nullptr;
+    if (!delegue) return;
+    emit delegue->commitData(editeur);
+    emit delegue->closeEditor(editeur, QAbstractItemDelegate::NoHint);
 }
 
 bool TFiche::event(QEvent* event)
@@ -552,6 +575,7 @@ void TFiche::TrieLivre(int colonne)
 
 void TFiche::Nouveau1Click()
 {
+    ValideSaisieGrille();
     if (!m_document->Nouveau()) return;
     m_grille->SetCelluleCourante(0, 1);
     MajTitre();
@@ -561,16 +585,19 @@ void TFiche::Nouveau1Click()
 
 void TFiche::Ouvrir1Click()
 {
+    ValideSaisieGrille();
     if (m_document->Ouvrir()) ApresChargement();
 }
 
 void TFiche::Enregistrer1Click()
 {
+    ValideSaisieGrille();
     m_document->Enregistrer();
 }
 
 void TFiche::Enregistrersous1Click()
 {
+    ValideSaisieGrille();
     m_document->EnregistrerSous();
 }
 

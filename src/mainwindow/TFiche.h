@@ -161,6 +161,7 @@ private:
     void CaptureGeometrie(int pageQuittee);
     void CaractereRefuse(const QString& caractere);
     void PrepareDossierImages();
+    void ValideSaisieGrille();
 
     Repertoire m_rep;
     ModeleRepertoire* m_modele = nullptr;

@@ -55,6 +55,7 @@ private slots:
     void echecChargementGardeLeLivre();
     void triEnEnregistrant();
     void triParLeDialogue();
+    void etatPourLesReglages();
 };
 
 void TestFicheDocument::titre_data()
@@ -512,6 +513,66 @@ void TestFicheDocument::triParLeDialogue()
     f->Modele()->SetCellule(Prenom, 1, "Jean");
     f->Enregistrer1Click();
     QCOMPARE(Octets(livre).split('\n').value(1), QByteArray("6\r"));
+}
+
+void TestFicheDocument::etatPourLesReglages()
+{
+    QTemporaryDir dossier;
+    const QString livre = dossier.filePath("livre.REP");
+    Ecrit(livre, Livre({"Martin", "Dupont", "Durand"}));
+    TFiche::EtatFenetre etat;
+    {
+        Fenetre modele(dossier.path());
+        etat = modele->EtatParDefaut();
+    }
+    etat.positionFiche = QPoint(30, 40);
+    etat.rectListe = QRect(1, 2, 640, 480);
+    etat.largeurs.fill(50);
+    etat.largeurs[Ville] = 120;
+    etat.couleurGrille = QColor(0, 0, 255);
+    etat.trierEnEnregistrant = true;
+    Fenetre f(dossier.path(), livre, &etat);
+    QCOMPARE(f->pos(), QPoint(30, 40));
+    QCOMPARE(f->Grille()->columnWidth(Ville), 120);
+    QCOMPARE(f->Grille()->Couleur(), QColor(0, 0, 255));
+    QVERIFY(f->TrierEnEnregistrant());
+
+    // Leaving a record page remembers its position, leaving the list its rectangle.
+    f->move(70, 80);
+    f->PageControl()->setCurrentIndex(TFiche::PageListe);
+    f->move(90, 100);
+    f->PageControl()->setCurrentIndex(TFiche::PageBanque);
+    f->move(5, 6);
+    f->AllerA(0, 2);
+    f->Grille()->setColumnWidth(Nom, 77);
+    TFiche::EtatFenetre courant = f->EtatCourant();
+    QCOMPARE(courant.positionFiche, QPoint(5, 6));
+    QCOMPARE(courant.rectListe.topLeft(), QPoint(90, 100));
+    QVERIFY(!courant.maxi);
+    QCOMPARE(courant.fichier, livre);
+    QCOMPARE(courant.lastRow, 2);
+    QCOMPARE(courant.largeurs[Nom], 77);
+    QCOMPARE(courant.largeurs[Ville], 120);
+    QVERIFY(courant.trierEnEnregistrant);
+
+    // The close hands the state over; a store that fails keeps the window open.
+    int ecritures = 0;
+    bool reussit = false;
+    f->SetEcritureFermeture([&](const TFiche::EtatFenetre& e) {
+        ++ecritures;
+        courant = e;
+        return reussit;
+    });
+    f->PageControl()->setCurrentIndex(TFiche::PageListe);
+    f->move(11, 12);
+    QVERIFY(!f->close());
+    QCOMPARE(ecritures, 1);
+    QVERIFY(f->isVisible());
+    reussit = true;
+    QVERIFY(f->close());
+    QCOMPARE(ecritures, 2);
+    QCOMPARE(courant.rectListe.topLeft(), QPoint(11, 12));
+    QCOMPARE(courant.positionFiche, QPoint(5, 6));
 }
 
 CARNET_TEST(TestFicheDocument)

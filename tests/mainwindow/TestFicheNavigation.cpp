@@ -41,6 +41,7 @@ private slots:
     void saisieDuNom();
     void activationMontreLesChangements();
     void quitterLaListeMontreLaFiche();
+    void saisieEnCoursDansLaGrille();
 
 private:
     QTemporaryDir m_dossier;
@@ -284,6 +285,37 @@ void TestFicheNavigation::quitterLaListeMontreLaFiche()
     QCOMPARE(qobject_cast<QLineEdit*>(f->PagesFiche()->Controle(Ville))->text(),
              QString::fromUtf8("Québec"));
     QCOMPARE(qobject_cast<QLineEdit*>(f->PagesFiche()->Controle(Nom))->text(), QString("Durand"));
+}
+
+void TestFicheNavigation::saisieEnCoursDansLaGrille()
+{
+    const QString chemin = LivreSur({"Martin", "Dupont"});
+    Fenetre f(m_dossier.path(), chemin);
+    f->PageControl()->setCurrentIndex(TFiche::PageListe);
+    TGrille* grille = f->Grille();
+    const QModelIndex cellule = grille->model()->index(1, Ville);
+    grille->setCurrentIndex(cellule);
+    grille->edit(cellule);
+    auto* editeur = qobject_cast<QLineEdit*>(grille->indexWidget(cellule));
+    QVERIFY(editeur);
+    editeur->setText(QStringLiteral("Nantes"));
+
+    // Closing while the cell is being typed asks about it.
+    TMessage::ReponseSuivante(TMessage::Annuler);
+    QVERIFY(!f->close());
+    QCOMPARE(TMessage::Historique().size(), size_t(1));
+    QCOMPARE(f->Rep().CelluleStr(Ville, 2), std::string("Nantes"));
+
+    // Saving while the cell is being typed saves it.
+    grille->edit(cellule);
+    editeur = qobject_cast<QLineEdit*>(grille->indexWidget(cellule));
+    QVERIFY(editeur);
+    editeur->setText(QStringLiteral("Brest"));
+    f->Enregistrer1Click();
+    QVERIFY(!f->Rep().Modifie());
+    Repertoire relu;
+    QCOMPARE(FichierRep::ChargeRepertoire(chemin, relu), QString());
+    QCOMPARE(relu.CelluleStr(Ville, 2), std::string("Brest"));
 }
 
 CARNET_TEST(TestFicheNavigation)
