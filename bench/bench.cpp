@@ -1,15 +1,19 @@
 // carnet-bench [--records N]: generates a book and times each operation against
 // its floor, in one run. One line per measure: NAME SECONDS FLOOR_SECONDS RATIO
 // (memory: memory MB FILE_MB RATIO). It reports; it never fails.
+#include "mainwindow/MesureColonne.h"
 #include "mainwindow/Tri.h"
 #include "records/CodePage.h"
 #include "records/FichierRep.h"
 #include "records/Repertoire.h"
+#include "search/Chercheur.h"
+#include "search/OptionsRecherche.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFont>
+#include <QGuiApplication>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -113,7 +117,7 @@ Repertoire Genere(int n)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     int n = 100000;
     for (int i = 1; i + 1 < argc; ++i)
         if (std::string(argv[i]) == "--records") n = std::max(1, std::atoi(argv[i + 1]));
@@ -184,5 +188,43 @@ int main(int argc, char** argv)
     t.restart();
     Tri::TriGrille(rep, Nom);
     Ligne("sort", Secondes(t), plancherTri);
+
+    // An as-you-type scan that finds nothing, every field searched, against a
+    // plain case-folding pass over the same cells.
+    {
+        const OptionsRecherche options;
+        const char motif = 'Q';
+        t.restart();
+        long vus = 0;
+        for (int r = 1; r <= rep.NbFiches(); ++r)
+            for (int c = 0; c <= Chercheur::DerniereColonne(); ++c)
+                for (char o : rep.Cellule(c, r))
+                    vus += ((o >= 'a' && o <= 'z') ? static_cast<char>(o - 32) : o) == motif;
+        const double plancher = Secondes(t);
+        Chercheur chercheur;
+        t.restart();
+        const auto resultat = chercheur.ChercheAvant(rep, options, QStringLiteral("qxzwkj"));
+        const double scan = Secondes(t);
+        if (resultat.trouve || vus < 0) std::fprintf(stderr, "recherche : trouvé par erreur\n");
+        Ligne("search", scan, plancher);
+    }
+
+    // Fitting a column on all rows against measuring the same texts.
+    {
+        const QFont police(QStringLiteral("MS Sans Serif"), 8);
+        const QFontMetrics mesure(police);
+        t.restart();
+        int largeur = 0;
+        for (int r = 0; r <= rep.NbFiches(); ++r)
+            largeur = std::max(
+                largeur, mesure.horizontalAdvance(CodePage::VersUnicode(rep.Cellule(Adresse1, r))));
+        const double plancher = Secondes(t);
+        MesureColonne colonne(police);
+        t.restart();
+        const int ajustee = colonne.LargeurMax(rep, Adresse1);
+        Ligne("fit", Secondes(t), plancher);
+        if (ajustee < largeur)
+            std::fprintf(stderr, "ajustement plus étroit que le texte le plus large\n");
+    }
     return 0;
 }

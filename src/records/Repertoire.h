@@ -62,6 +62,22 @@ public:
     // Reorders records so that new row i+1 is former row ordre[i] (1-based rows).
     void Permute(const std::vector<int>& ordre);
 
+    // A row's cells end to end with the end of each: for scans visiting every cell.
+    struct VueLigne {
+        std::string_view octets;
+        const uint32_t* fins;
+        uint32_t Debut(int colonne) const { return colonne == 0 ? 0 : fins[colonne - 1]; }
+        std::string_view Cellule(int colonne) const
+        {
+            return octets.substr(Debut(colonne), fins[colonne] - Debut(colonne));
+        }
+    };
+    VueLigne Vue(int ligne) const
+    {
+        const Ligne& l = m_lignes[static_cast<size_t>(ligne)];
+        return {l.octets, l.fins.data()};
+    }
+
     // Bytes held by the table, for the benchmark.
     size_t OctetsUtilises() const;
 
