@@ -18,12 +18,22 @@ public:
     void Selectionne(int lettre);
     // Called on a user's click on tab `lettre`; returns whether to allow the change.
     void SetDemande(std::function<bool(int)> demande);
+    // True while the program itself selects a tab.
+    bool EnSelectionProgramme() const { return m_suppression; }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    // Every tab keeps the same width, empty caption or not, so the letters stay in place.
+    QSize tabSizeHint(int index) const override;
+    QSize minimumTabSizeHint(int index) const override;
 
 private:
+    // A change asked for by the user: allowed only when the window agrees.
+    void DemandeChangement(int lettre);
+
     std::function<bool(int)> m_demande;
     bool m_suppression = false;
+    int m_rouletteCumul = 0;
 };

@@ -21,6 +21,7 @@ class TPagesFiche : public QObject
 public:
     // Adds the three pages to `pages`, in this order, as pages 0, 1 and 2.
     explicit TPagesFiche(QTabWidget* pages);
+    ~TPagesFiche() override;
 
     QWidget* Page(PageFiche page) const;
     // The edit control bound to column 0..44 (QLineEdit, QComboBox for Civil,
@@ -28,7 +29,11 @@ public:
     QWidget* Controle(int colonne) const;
     // The control's text in Windows-1252, line breaks as CR LF.
     std::string TexteControle(int colonne) const;
+    // The photo frame of "Privé" (a TCadrePhoto).
     QWidget* CadrePhoto() const;
+    // The large name label of `page` showing `colonne` (Prenom, Nom, or Societe on
+    // "Banque"); nullptr when the page has none.
+    QLabel* LibelleNom(PageFiche page, int colonne) const;
 
     // Shows record `ligne` in the controls without reporting edits back, and
     // refreshes the name labels.
@@ -47,7 +52,11 @@ signals:
     void CaractereRefuse(const QString& caractere);
 
 private:
-    // Implementation details are free.
     struct Prive;
     Prive* d;
+
+    void Construit(PageFiche page);
+    QString TexteUnicode(int colonne) const;
+    void Modifie(int colonne);
+    void Refuse(QWidget* controle, const QString& caractere);
 };

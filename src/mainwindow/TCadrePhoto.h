@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QFrame>
+#include <QImage>
+
+// The photo frame of the "Privé" page: the record's picture centred and scaled to
+// fit with its proportions, or, with no picture, its caption ("Photo") in large
+// bold type with a white shadow.
+class TCadrePhoto : public QFrame
+{
+    Q_OBJECT
+public:
+    explicit TCadrePhoto(QWidget* parent = nullptr);
+
+    // A null image removes the picture.
+    void SetImage(const QImage& image);
+    const QImage& Image() const { return m_image; }
+    bool AUneImage() const { return !m_image.isNull(); }
+
+    // Shown only while there is no picture.
+    void SetLegende(const QString& legende);
+    const QString& Legende() const { return m_legende; }
+
+    // Where the picture is drawn inside the frame, for a picture of that size.
+    static QRect RectangleImage(const QSize& image, const QRect& zone);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QImage m_image;
+    QString m_legende;
+};
