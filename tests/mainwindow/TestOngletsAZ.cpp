@@ -4,7 +4,9 @@
 #include "mainwindow/TOngletsAZ.h"
 #include "records/CodePage.h"
 
+#include <QApplication>
 #include <QTest>
+#include <QWheelEvent>
 
 class TestOngletsAZ : public QObject
 {
@@ -107,6 +109,15 @@ private slots:
         clic(12); // the selected tab: nothing to ask
         QCOMPARE(demandes, (QList<int>{12, 8, 12}));
         QTest::keyClick(&onglets, Qt::Key_Left);
+        QCOMPARE(onglets.currentIndex(), 11);
+
+        // The wheel asks too.
+        accorde = false;
+        const QPointF centre = onglets.tabRect(11).center();
+        QWheelEvent roulette(centre, onglets.mapToGlobal(centre), QPoint(), QPoint(0, -120),
+                             Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&onglets, &roulette);
+        QCOMPARE(demandes.last(), 12);
         QCOMPARE(onglets.currentIndex(), 11);
     }
 };
