@@ -164,6 +164,18 @@ QWidget* TFiche::CreeBarreRecherche()
     return m_barreRecherche;
 }
 
+void TFiche::RemplaceBarreRecherche(QWidget* barre, QComboBox* edit, QPushButton* findBtn2,
+                                    QPushButton* prevBtn)
+{
+    barre->setFixedHeight(HauteurBarreRecherche);
+    delete centralWidget()->layout()->replaceWidget(m_barreRecherche, barre);
+    delete m_barreRecherche;
+    m_barreRecherche = barre;
+    m_edit = edit;
+    m_findBtn2 = findBtn2;
+    m_prevBtn = prevBtn;
+}
+
 void TFiche::Execute(TMenusFiche::Commande commande)
 {
     using C = TMenusFiche::Commande;

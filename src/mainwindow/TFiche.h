@@ -93,6 +93,10 @@ public:
 
     // The quick-search strip under the tool bar.
     QWidget* BarreRecherche() const { return m_barreRecherche; }
+    // Puts the search work's own strip in place of the plain one, at the same place
+    // and height; the window keeps its box and buttons for the focus at start-up.
+    void RemplaceBarreRecherche(QWidget* barre, QComboBox* edit, QPushButton* findBtn2,
+                                QPushButton* prevBtn);
     QComboBox* EditRecherche() const { return m_edit; }
     QPushButton* BoutonChercher() const { return m_findBtn2; }
     QPushButton* BoutonPrecedent() const { return m_prevBtn; }

@@ -13,6 +13,7 @@
 #include <QColor>
 #include <QComboBox>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -305,6 +306,22 @@ void TestFicheMenus::disposition()
         f->PageControl()->mapTo(f.fiche.get(), f->PageControl()->rect().bottomLeft());
     const QPoint hautAZ = f->BandeAZ()->mapTo(f.fiche.get(), QPoint(0, 0));
     QVERIFY(hautAZ.y() > basPages.y());
+
+    // The search work's strip takes the same place.
+    auto* barre = new QWidget;
+    auto* edit = new QComboBox(barre);
+    auto* chercher = new QPushButton(barre);
+    auto* precedent = new QPushButton(barre);
+    const QPoint place = f->BarreRecherche()->pos();
+    f->RemplaceBarreRecherche(barre, edit, chercher, precedent);
+    QCoreApplication::sendPostedEvents();
+    f->centralWidget()->layout()->activate();
+    QCOMPARE(f->BarreRecherche(), barre);
+    QCOMPARE(f->EditRecherche(), edit);
+    QCOMPARE(barre->parentWidget(), f->centralWidget());
+    QCOMPARE(barre->pos(), place);
+    QCOMPARE(barre->height(), 41);
+    QCOMPARE(f->findChildren<QComboBox*>(QStringLiteral("Edit")).size(), 0);
 }
 
 CARNET_TEST(TestFicheMenus)
