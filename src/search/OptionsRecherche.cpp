@@ -1,0 +1,129 @@
+#include "OptionsRecherche.h"
+
+#include "settings/Reglages.h"
+
+namespace
+{
+
+using P = PageFiche;
+
+const std::array<OptionsRecherche::Option, OptionsRecherche::NbOptions> Table = {{
+    {Civil, "Civil", "Civilité", P::Prive},
+    {Prenom, "Prenom", "Prénom", P::Prive},
+    {Nom, "Nom", "Nom", P::Prive},
+    {Adresse1, "Adresse1", "Adresse 1", P::Prive},
+    {Adresse2, "Adresse2", "Adresse 2", P::Prive},
+    {CP, "CP", "Code postal", P::Prive},
+    {Ville, "Ville", "Ville", P::Prive},
+    {Pays, "Pays", "Pays", P::Prive},
+    {Tel, "Tel", "Téléphone 1", P::Prive},
+    {Fax, "Fax", "Fax", P::Prive},
+    {Notes, "Notes", "Notes", P::Prive},
+    {Tel2, "Tel2", "Téléphone 2", P::Prive},
+    {Portable, "Portable", "Portable", P::Prive},
+    {Internet, "Internet", "Internet 1", P::Prive},
+    {Internet2, "Internet2", "Internet 2", P::Prive},
+    {Internet3, "Internet3", "Internet 3", P::Prive},
+    {Societe, "Societe", "Société", P::Professionnel},
+    {Fonction, "Fonction", "Fonction", P::Professionnel},
+    {SAdresse1, "SAdresse1", "Adresse 1", P::Professionnel},
+    {SAdresse2, "SAdresse2", "Adresse 2", P::Professionnel},
+    {SCP, "SCP", "Code postal", P::Professionnel},
+    {SVille, "SVille", "Ville", P::Professionnel},
+    {SPays, "SPays", "Pays", P::Professionnel},
+    {STel, "STel", "Téléphone 1", P::Professionnel},
+    {SFax, "SFax", "Fax", P::Professionnel},
+    {SNotes, "SNotes", "Notes", P::Professionnel},
+    {STel2, "STel2", "Téléphone 2", P::Professionnel},
+    {SPortable, "SPortable", "Portable", P::Professionnel},
+    {SInternet, "SInternet", "Internet 1", P::Professionnel},
+    {SInternet2, "SInternet2", "Internet 2", P::Professionnel},
+    {SInternet3, "SInternet3", "Internet 3", P::Professionnel},
+    {Banque, "Banque", "Banque", P::Banque},
+    {BAdresse1, "BAdresse1", "Adresse 1", P::Banque},
+    {BAdresse2, "BAdresse2", "Adresse 2", P::Banque},
+    {BVille, "BVille", "Ville", P::Banque},
+    {BPays, "BPays", "Pays", P::Banque},
+    {BTel, "BTel", "Tél", P::Banque},
+    {BFax, "BFax", "Fax", P::Banque},
+    {BInternet, "BInternet", "Internet", P::Banque},
+    {BNotes, "BNotes", "Notes", P::Banque},
+    {BCP, "BCP", "Code postal", P::Banque},
+    {Etablissement, "Etablissement", "Etablissement", P::Banque},
+    {Cle, "Cle", "Clé", P::Banque},
+    {Guichet, "Guichet", "Guichet", P::Banque},
+    {Compte, "Compte", "Compte", P::Banque},
+}};
+
+// The Tab order of the record pages, so each box stands where its field does.
+const std::vector<int> OrdrePrive = {Civil,    Prenom,    Nom,       Adresse1, Adresse2, CP,
+                                     Ville,    Pays,      Tel,       Tel2,     Portable, Fax,
+                                     Internet, Internet2, Internet3, Notes};
+const std::vector<int> OrdrePro = {Societe, Fonction,  SAdresse1,  SAdresse2,  SCP,
+                                   SVille,  SPays,     STel,       STel2,      SPortable,
+                                   SFax,    SInternet, SInternet2, SInternet3, SNotes};
+const std::vector<int> OrdreBanque = {Banque, BAdresse1,     BAdresse2, BCP,    BVille,
+                                      BPays,  Etablissement, Guichet,   Compte, Cle,
+                                      BTel,   BFax,          BInternet, BNotes};
+
+} // namespace
+
+const OptionsRecherche::Option& OptionsRecherche::Info(int rang)
+{
+    return Table.at(static_cast<size_t>(rang));
+}
+
+const OptionsRecherche::Option* OptionsRecherche::InfoChamp(int champ)
+{
+    for (const Option& o : Table)
+        if (o.champ == champ) return &o;
+    return nullptr;
+}
+
+std::vector<int> OptionsRecherche::ChampsDeLaPage(PageFiche page)
+{
+    switch (page) {
+    case PageFiche::Prive:
+        return OrdrePrive;
+    case PageFiche::Professionnel:
+        return OrdrePro;
+    case PageFiche::Banque:
+        return OrdreBanque;
+    }
+    return {};
+}
+
+OptionsRecherche::OptionsRecherche()
+{
+    m_coche.fill(true);
+}
+
+void OptionsRecherche::SetCoche(int champ, bool coche)
+{
+    if (champ >= 0 && champ < NbOptions) m_coche[static_cast<size_t>(champ)] = coche;
+}
+
+void OptionsRecherche::CocheTout(PageFiche page, bool coche)
+{
+    for (const Option& o : Table)
+        if (o.page == page) SetCoche(o.champ, coche);
+}
+
+const char* OptionsRecherche::Section()
+{
+    return "Options de recherche";
+}
+
+void OptionsRecherche::Lit(const Reglages& reglages)
+{
+    const QString section = QString::fromUtf8(Section());
+    for (const Option& o : Table)
+        SetCoche(o.champ, reglages.ReadBool(section, QString::fromLatin1(o.cle), true));
+}
+
+void OptionsRecherche::Ecrit(Reglages& reglages) const
+{
+    const QString section = QString::fromUtf8(Section());
+    for (const Option& o : Table)
+        reglages.WriteBool(section, QString::fromLatin1(o.cle), IsFieldSearched(o.champ));
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "records/Champs.h"
+
+#include <QDialog>
+#include <array>
+
+class OptionsRecherche;
+class QCheckBox;
+class QPushButton;
+class QTabWidget;
+class Reglages;
+
+// "Rechercher uniquement dans les champs :": one check box per searchable field on
+// three pages. A change takes effect at once; there is nothing to cancel.
+class TSchOpt : public QDialog
+{
+    Q_OBJECT
+public:
+    TSchOpt(OptionsRecherche& options, QWidget* parent = nullptr);
+
+    // The options from "Options de recherche" (every one on when missing); the page
+    // "Privé" is shown.
+    void Lit(const Reglages& reglages);
+    // The 45 flags, for the write at close.
+    void Ecrit(Reglages& reglages) const;
+
+    QTabWidget* Pages() const { return m_pages; }
+    QCheckBox* Case(int champ) const;
+    QPushButton* ToutSelectionner() const { return m_tout; }
+    QPushButton* ToutDeselectionner() const { return m_rien; }
+    QPushButton* Fermer() const { return m_fermer; }
+
+protected:
+    void showEvent(QShowEvent* evenement) override;
+
+private:
+    void CocheTout(bool coche);
+    void MajCases();
+    PageFiche PageAffichee() const;
+
+    OptionsRecherche& m_options;
+    QTabWidget* m_pages;
+    std::array<QCheckBox*, NbColonnes> m_cases{};
+    QPushButton* m_tout;
+    QPushButton* m_rien;
+    QPushButton* m_fermer;
+};
