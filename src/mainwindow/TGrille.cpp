@@ -35,6 +35,7 @@ struct TGrille::Prive {
 TGrille::TGrille(QWidget* parent) : QTableView(parent), d(new Prive)
 {
     setObjectName(QStringLiteral("Grille"));
+    setTextElideMode(Qt::ElideNone);
     SetHorloge(nullptr);
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     setShowGrid(true);

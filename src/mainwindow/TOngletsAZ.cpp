@@ -3,6 +3,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyle>
+#include <QStyleOptionTab>
+#include <QStylePainter>
 #include <QWheelEvent>
 
 namespace
@@ -18,6 +20,7 @@ TOngletsAZ::TOngletsAZ(QWidget* parent) : QTabBar(parent)
     setObjectName(QStringLiteral("OngletsAZ"));
     setExpanding(false);
     setUsesScrollButtons(false);
+    setElideMode(Qt::ElideNone);
     setDrawBase(true);
     setShape(QTabBar::RoundedSouth);
     for (int i = 0; i < 26; ++i)
@@ -116,12 +119,27 @@ void TOngletsAZ::wheelEvent(QWheelEvent* event)
 QSize TOngletsAZ::tabSizeHint(int index) const
 {
     QSize taille = QTabBar::tabSizeHint(index);
-    taille.setWidth(fontMetrics().horizontalAdvance(QStringLiteral("W")) +
-                    style()->pixelMetric(QStyle::PM_TabBarTabHSpace, nullptr, this));
+    // The 26 letters share the window's 632 pixels.
+    taille.setWidth(24);
     return taille;
 }
 
 QSize TOngletsAZ::minimumTabSizeHint(int index) const
 {
     return tabSizeHint(index);
+}
+
+void TOngletsAZ::paintEvent(QPaintEvent*)
+{
+    // The style keeps a margin that leaves no room for a letter in a 24-pixel tab:
+    // draw the shapes, then each letter centred in its tab.
+    QStylePainter peintre(this);
+    for (int i = 0; i < count(); ++i) {
+        QStyleOptionTab option;
+        initStyleOption(&option, i);
+        option.text.clear();
+        peintre.drawControl(QStyle::CE_TabBarTabShape, option);
+    }
+    for (int i = 0; i < count(); ++i)
+        peintre.drawText(tabRect(i), Qt::AlignCenter, tabText(i));
 }

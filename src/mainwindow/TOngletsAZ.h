@@ -22,6 +22,7 @@ public:
     bool EnSelectionProgramme() const { return m_suppression; }
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
