@@ -7,8 +7,9 @@
 QString TitreFiche::NomCourt(const QString& chemin)
 {
     const QString nom = QFileInfo(chemin).fileName();
-    // A name without any "." is shown whole: it names a real file all the same.
-    const QString court = nom.section(QLatin1Char('.'), 0, 0);
+    // Cut before the first "."; a name without one, or starting with one, shows as unnamed.
+    const qsizetype point = nom.indexOf(QLatin1Char('.'));
+    const QString court = point < 0 ? QString() : nom.left(point);
     return court.isEmpty() ? QStringLiteral("SANS NOM") : court;
 }
 

@@ -93,11 +93,11 @@ void TestFicheDocument::titre_data()
         << ""
         << ""
         << "" << QString::fromUtf8("Carnet d'adresses \"amis\" - Fiche n°1/1 []");
-    QTest::newRow("no extension still names the file")
+    QTest::newRow("no dot in the name")
         << "/tmp/amis"
         << ""
         << ""
-        << "" << QString::fromUtf8("Carnet d'adresses \"amis\" - Fiche n°1/1 []");
+        << "" << QString::fromUtf8("Carnet d'adresses \"SANS NOM\" - Fiche n°1/1 []");
     QTest::newRow("company only") << ""
                                   << ""
                                   << ""
