@@ -1,6 +1,5 @@
-#include "mainwindow/TAboutBox.h"
-#include "mainwindow/TFTri.h"
 #include "mainwindow/TFiche.h"
+#include "mainwindow/TProgramme.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -25,19 +24,12 @@ int main(int argc, char** argv)
         QApplication::installTranslator(&traductionQt);
     QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
 
-    TFiche fiche;
-
-    // Every dialog is created once, in this order, and lives until the end.
-    // TFind
-    fiche.SetDialogueTri(new TFTri(&fiche));
-    // TAsso, TChoix, TFormat, TPrevis, TNewFor, TIMail, TFpPrev
-    fiche.SetAPropos(new TAboutBox(&fiche));
-    // TCopyOpt, TSchOpt, TNumerot
-
-    const QStringList arguments = QApplication::arguments();
-    if (arguments.size() > 1) fiche.SetFichierLigneCommande(arguments.at(1));
+    QStringList arguments = QApplication::arguments();
+    arguments.removeFirst();
+    TProgramme programme(Reglages::CheminParDefaut(QApplication::applicationFilePath()), QString(),
+                         arguments);
 
     QApplication::restoreOverrideCursor();
-    fiche.show();
+    programme.Fiche()->show();
     return app.exec();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mainwindow/EtatFenetre.h"
 #include "mainwindow/ModeleRepertoire.h"
 #include "mainwindow/TMenusFiche.h"
 #include "records/Repertoire.h"
@@ -33,20 +34,7 @@ class TFiche : public QMainWindow, public CibleRecherche
 public:
     enum Page { PagePrive = 0, PageProfessionnel = 1, PageBanque = 2, PageListe = 3 };
 
-    // What the settings store keeps for the window: applied at creation
-    // (AppliqueEtat), handed back at the close (EtatCourant).
-    struct EtatFenetre {
-        QPoint positionFiche; // "fichex", "fichey": the window while a record page is shown
-        QRect rectListe;      // "listex", "listey", "listew", "listeh"
-        bool maxi = false;    // "Maxi"
-        QString fichier;      // "DernierFichier"/"Fichier"
-        bool trierEnEnregistrant = false;
-        int lastRow = 1;
-        QColor couleurGrille = QColor(255, 255, 255);
-        bool apercuPhoto = true;
-        QString cheminImagesPerso;
-        std::array<int, NbColonnes> largeurs; // "Colonnes"/"Col" + n
-    };
+    using EtatFenetre = ::EtatFenetre;
 
     // `dossierProgramme`: the program's folder; empty for the folder of the running
     // program (tests give a temporary folder).

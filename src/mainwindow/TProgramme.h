@@ -1,0 +1,50 @@
+#pragma once
+
+#include "mainwindow/EtatFenetre.h"
+#include "search/OptionsRecherche.h"
+#include "settings/EcritureReglages.h"
+#include "settings/Reglages.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class TFiche;
+class TFind;
+class TSchOpt;
+class TBarreRecherche;
+
+// The running program: the settings store, the main window and the dialogs created
+// once at start-up in their fixed order, and the write of the settings at the close.
+class TProgramme
+{
+public:
+    // `cheminReglages`: the settings file; `dossierProgramme`: the program's folder
+    // (empty: the running program's); `arguments`: the command line without the
+    // program's name.
+    TProgramme(const QString& cheminReglages, const QString& dossierProgramme,
+               const QStringList& arguments);
+    ~TProgramme();
+
+    TFiche* Fiche() const { return m_fiche.get(); }
+    TFind* Find() const { return m_find; }
+    TSchOpt* SchOpt() const { return m_schOpt; }
+    TBarreRecherche* Barre() const { return m_barre; }
+    Reglages& Store() { return m_reglages; }
+
+    // The write at close (EcritReglages); false with the reason when the store failed.
+    bool EcritReglages(QString* raison);
+
+private:
+    bool Ferme(const EtatFenetre& etat);
+
+    Reglages m_reglages;
+    OptionsRecherche m_options;
+    EcritureReglages m_ecriture;
+    EtatFenetre m_etatFermeture;
+    // Last, so the windows go before what they read.
+    std::unique_ptr<TFiche> m_fiche;
+    TFind* m_find = nullptr;
+    TSchOpt* m_schOpt = nullptr;
+    TBarreRecherche* m_barre = nullptr;
+};
