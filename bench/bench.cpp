@@ -2,6 +2,9 @@
 // its floor, in one run. One line per measure: NAME SECONDS FLOOR_SECONDS RATIO
 // (memory: memory MB FILE_MB RATIO). It reports; it never fails.
 #include "mainwindow/MesureColonne.h"
+#include "mainwindow/ModeleRepertoire.h"
+#include "mainwindow/TFiche.h"
+#include "mainwindow/TGrille.h"
 #include "mainwindow/Tri.h"
 #include "records/CodePage.h"
 #include "records/FichierRep.h"
@@ -9,11 +12,12 @@
 #include "search/Chercheur.h"
 #include "search/OptionsRecherche.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFont>
-#include <QGuiApplication>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -117,7 +121,9 @@ Repertoire Genere(int n)
 
 int main(int argc, char** argv)
 {
-    QGuiApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    Q_INIT_RESOURCE(carnet);
     int n = 100000;
     for (int i = 1; i + 1 < argc; ++i)
         if (std::string(argv[i]) == "--records") n = std::max(1, std::atoi(argv[i + 1]));
@@ -136,23 +142,32 @@ int main(int argc, char** argv)
     }
     const double tailleFichier = static_cast<double>(QFileInfo(chemin).size());
 
-    // load
+    // load (best of three runs, for the measure and for its floor)
     QElapsedTimer t;
-    t.start();
+    double plancherLecture = 1e9, lecture = 1e9;
     long lignes = 0;
-    {
-        QFile f(chemin);
-        f.open(QIODevice::ReadOnly);
-        const QByteArray b = f.readAll();
-        lignes = std::count(b.begin(), b.end(), '\n');
-    }
-    const double plancherLecture = Secondes(t);
-    const long rssAvant = RssOctets();
+    long rssAvant = 0, rssApres = 0;
     Repertoire rep;
-    t.restart();
-    const QString erreur = FichierRep::ChargeRepertoire(chemin, rep);
-    const double lecture = Secondes(t);
-    const long rssApres = RssOctets();
+    QString erreur;
+    for (int essai = 0; essai < 3; ++essai) {
+        t.start();
+        {
+            QFile f(chemin);
+            f.open(QIODevice::ReadOnly);
+            const QByteArray b = f.readAll();
+            lignes = std::count(b.begin(), b.end(), '\n');
+        }
+        plancherLecture = std::min(plancherLecture, Secondes(t));
+        rep = Repertoire();
+        const long rss = RssOctets();
+        t.restart();
+        erreur = FichierRep::ChargeRepertoire(chemin, rep);
+        lecture = std::min(lecture, Secondes(t));
+        if (essai == 0) { // later runs reuse the memory the first one took
+            rssAvant = rss;
+            rssApres = RssOctets();
+        }
+    }
     if (!erreur.isEmpty() || rep.NbFiches() != n || lignes != 2 + 47L * (n + 1)) {
         std::fprintf(stderr, "lecture incorrecte\n");
         return 1;
@@ -162,18 +177,22 @@ int main(int argc, char** argv)
                 (rssApres - rssAvant) / tailleFichier);
 
     // save
-    const std::string octets = FichierRep::Serialise(rep);
+    const QByteArray octets = FichierRep::Serialise(rep);
     const QString copie = dossier.filePath(QStringLiteral("plancher.REP"));
-    t.restart();
-    {
-        QFile f(copie);
-        f.open(QIODevice::WriteOnly);
-        f.write(octets.data(), static_cast<qint64>(octets.size()));
+    double plancherEcriture = 1e9, ecriture = 1e9;
+    for (int essai = 0; essai < 3; ++essai) {
+        t.restart();
+        {
+            QFile f(copie);
+            f.open(QIODevice::WriteOnly);
+            f.write(octets);
+        }
+        plancherEcriture = std::min(plancherEcriture, Secondes(t));
+        t.restart();
+        FichierRep::EcritRepertoire(dossier.filePath(QStringLiteral("ecrit.REP")), rep);
+        ecriture = std::min(ecriture, Secondes(t));
     }
-    const double plancherEcriture = Secondes(t);
-    t.restart();
-    FichierRep::EcritRepertoire(dossier.filePath(QStringLiteral("ecrit.REP")), rep);
-    Ligne("save", Secondes(t), plancherEcriture);
+    Ligne("save", ecriture, plancherEcriture);
 
     // sort on Nom against std::sort of the same keys
     std::vector<std::string> cles;
@@ -225,6 +244,58 @@ int main(int argc, char** argv)
         Ligne("fit", Secondes(t), plancher);
         if (ajustee < largeur)
             std::fprintf(stderr, "ajustement plus étroit que le texte le plus large\n");
+    }
+
+    // The main window on this book: from creation to shown with the book loaded, then
+    // the everyday operations, each until the window has repainted.
+    {
+        const auto attendRepeint = [] { QCoreApplication::processEvents(); };
+        t.restart();
+        QTemporaryDir programme;
+        TFiche fiche(programme.path() + QLatin1Char('/'));
+        fiche.SetFichierLigneCommande(chemin);
+        fiche.show();
+        attendRepeint();
+        const double demarrage = Secondes(t);
+        if (fiche.Rep().NbFiches() != n) std::fprintf(stderr, "le livre ne s'est pas ouvert\n");
+        std::printf("startup %.4f\n", demarrage);
+
+        t.restart();
+        fiche.PageControl()->setCurrentIndex(TFiche::PageListe);
+        attendRepeint();
+        std::printf("list_page %.4f\n", Secondes(t));
+
+        t.restart();
+        fiche.Grille()->scrollToBottom();
+        fiche.Grille()->SetCelluleCourante(0, n);
+        attendRepeint();
+        std::printf("scroll_end %.4f\n", Secondes(t));
+
+        const int milieu = n / 2 + 1;
+        t.restart();
+        fiche.Modele()->setData(
+            fiche.Modele()->index(ModeleRepertoire::LigneDuModele(milieu), Ville),
+            QStringLiteral("Besançon"));
+        attendRepeint();
+        std::printf("edit_cell %.4f\n", Secondes(t));
+
+        fiche.Grille()->SetCelluleCourante(0, milieu);
+        t.restart();
+        fiche.SupprimeSelection(milieu, milieu);
+        attendRepeint();
+        std::printf("delete_middle %.4f\n", Secondes(t));
+        if (fiche.Rep().NbFiches() != n - 1) std::fprintf(stderr, "suppression incorrecte\n");
+
+        t.restart();
+        fiche.MajOnglets();
+        attendRepeint();
+        std::printf("tabs %.4f\n", Secondes(t));
+
+        t.restart();
+        fiche.PageControl()->setCurrentIndex(TFiche::PagePrive);
+        attendRepeint();
+        std::printf("record_page %.4f\n", Secondes(t));
+        fiche.Rep().SetModifie(false);
     }
     return 0;
 }

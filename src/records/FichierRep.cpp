@@ -130,13 +130,13 @@ QString FichierRep::ChargeDepuisOctets(const QByteArray& octets, const QString& 
     return {};
 }
 
-std::string FichierRep::Serialise(const Repertoire& rep)
+QByteArray FichierRep::Serialise(const Repertoire& rep)
 {
     // Written straight into a buffer sized for the worst case: folding only shrinks.
     size_t taille = 48;
     for (const auto& l : rep.m_lignes)
         taille += l.octets.size() + l.flag.size() + 2 * (NbColonnes + 1);
-    std::string sortie(taille, '\0');
+    QByteArray sortie(static_cast<qsizetype>(taille), Qt::Uninitialized);
     char* p = sortie.data();
     const auto ajouteTexte = [&p](const std::string& t) {
         std::memcpy(p, t.data(), t.size());
@@ -178,14 +178,15 @@ std::string FichierRep::Serialise(const Repertoire& rep)
             debut = fin;
         }
     }
-    sortie.resize(static_cast<size_t>(p - sortie.data()));
+    sortie.truncate(static_cast<qsizetype>(p - sortie.data()));
     return sortie;
 }
 
 QString FichierRep::EcritRepertoire(const QString& chemin, Repertoire& rep)
 {
-    const std::string octets = Serialise(rep);
-    const QString raison = FichierSur::Ecrit(chemin, octets.data(), octets.size());
+    const QByteArray octets = Serialise(rep);
+    const QString raison =
+        FichierSur::Ecrit(chemin, octets.constData(), static_cast<size_t>(octets.size()));
     if (!raison.isEmpty())
         return QString::fromUtf8("Impossible d'enregistrer le répertoire « %1 » :\n%2")
             .arg(chemin, raison);

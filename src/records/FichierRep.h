@@ -2,6 +2,7 @@
 
 #include "Repertoire.h"
 
+#include <QByteArray>
 #include <QString>
 #include <string>
 
@@ -19,5 +20,5 @@ public:
     // Writes atomically: on failure the previous file is untouched. Clears
     // Modifie only on success. Does not change FichierCourant.
     static QString EcritRepertoire(const QString& chemin, Repertoire& rep);
-    static std::string Serialise(const Repertoire& rep);
+    static QByteArray Serialise(const Repertoire& rep);
 };
