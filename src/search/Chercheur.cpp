@@ -67,13 +67,14 @@ Chercheur::Resultat Chercheur::ChercheAvant(const Repertoire& rep, const Options
 {
     std::string octets;
     if (!Octets(texte, octets)) return {};
+    const Correspondance motif(octets);
     const Colonnes cols = ColonnesCherchees(options);
     const int derniereLigne = rep.NbFiches();
     for (int r = std::max(m_ligne, 1); r <= derniereLigne; ++r) {
         const int depart = r == m_ligne ? m_colonne : 0;
         for (int i = 0; i < cols.n; ++i) {
             const int c = cols.c[static_cast<size_t>(i)];
-            if (c < depart || !Correspondance::MatchText(octets, rep.Cellule(c, r))) continue;
+            if (c < depart || !motif.Trouve(rep.Cellule(c, r))) continue;
             if (texte == m_dernierTexte) m_suivant = true;
             SetCurseur(c + 1, r);
             return {true, c, r};
@@ -87,6 +88,7 @@ Chercheur::Resultat Chercheur::ChercheArriere(const Repertoire& rep,
 {
     std::string octets;
     if (!Octets(texte, octets)) return {};
+    const Correspondance motif(octets);
     const Colonnes cols = ColonnesCherchees(options);
     const int derniereLigne = rep.NbFiches();
     int ligne = m_ligne;
@@ -100,7 +102,7 @@ Chercheur::Resultat Chercheur::ChercheArriere(const Repertoire& rep,
         const int depart = r == ligne ? colonne : DerniereColonne();
         for (int i = cols.n - 1; i >= 0; --i) {
             const int c = cols.c[static_cast<size_t>(i)];
-            if (c > depart || !Correspondance::MatchText(octets, rep.Cellule(c, r))) continue;
+            if (c > depart || !motif.Trouve(rep.Cellule(c, r))) continue;
             if (c > 0)
                 SetCurseur(c - 1, r);
             else if (r > 1)
@@ -120,10 +122,11 @@ Chercheur::ChampsTrouves(const OptionsRecherche& options, const QString& texte,
     std::vector<ChampTrouve> trouves;
     std::string octets;
     if (!Octets(texte, octets)) return trouves;
+    const Correspondance motif(octets);
     for (PageFiche page : {PageFiche::Prive, PageFiche::Professionnel, PageFiche::Banque}) {
         for (int c : OptionsRecherche::ChampsDeLaPage(page)) {
             if (!options.IsFieldSearched(c)) continue;
-            const std::ptrdiff_t p = Correspondance::Position(octets, texteDuChamp(c));
+            const std::ptrdiff_t p = motif.Position(texteDuChamp(c));
             if (p >= 0) trouves.push_back({c, p});
         }
     }

@@ -5,20 +5,34 @@
 #include <string_view>
 
 // The matching rule shared by every search: only the letters a to z are folded to
-// upper case; every other byte, accented letters included, must be equal. Works in
-// place on Windows-1252 bytes, without allocating.
+// upper case; every other byte, accented letters included, must be equal. A
+// Correspondance is made once per scan and tried on every cell in place, on the
+// Windows-1252 bytes, without allocating; the tests are inline so the scans, which
+// try millions of cells, pay no call per cell.
 class Correspondance
 {
 public:
-    // True when `texte` occurs in `cellule` under the rule; an empty text matches nothing.
+    // `texte` must outlive the object.
+    explicit Correspondance(std::string_view texte);
+
+    // Offset of the first occurrence of the text in `cellule`, or -1; an empty text
+    // occurs nowhere.
+    std::ptrdiff_t Position(std::string_view cellule) const;
+    bool Trouve(std::string_view cellule) const { return Position(cellule) >= 0; }
+
     static bool MatchText(std::string_view texte, std::string_view cellule)
     {
-        return Position(texte, cellule) >= 0;
+        return Correspondance(texte).Trouve(cellule);
     }
-    // Offset of the first occurrence, or -1.
-    static std::ptrdiff_t Position(std::string_view texte, std::string_view cellule);
+    static std::ptrdiff_t Position(std::string_view texte, std::string_view cellule)
+    {
+        return Correspondance(texte).Position(cellule);
+    }
 
-    static char Majuscule(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+    static unsigned char Majuscule(unsigned char c)
+    {
+        return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c;
+    }
     // The same rule on the texts of the history lists, which are Unicode.
     static QChar Majuscule(QChar c)
     {
@@ -28,4 +42,30 @@ public:
     static bool Egaux(const QString& a, const QString& b);
     // `debut` is the beginning of `texte` under the rule (an empty `debut` always is).
     static bool CommencePar(const QString& texte, const QString& debut);
+
+private:
+    bool Candidat(unsigned char c) const { return (c & m_masque) == m_premier; }
+    bool SuiteEgale(const unsigned char* h) const
+    {
+        for (size_t k = 1; k < m_texte.size(); ++k)
+            if (Majuscule(h[k]) != Majuscule(static_cast<unsigned char>(m_texte[k]))) return false;
+        return true;
+    }
+
+    std::string_view m_texte;
+    // A cell byte c may begin an occurrence when (c & m_masque) == m_premier: for a
+    // letter, clearing bit 5 maps exactly its two forms onto the capital.
+    unsigned char m_premier = 0;
+    unsigned char m_masque = 0xFF;
 };
+
+inline std::ptrdiff_t Correspondance::Position(std::string_view cellule) const
+{
+    const size_t n = m_texte.size();
+    if (n == 0 || n > cellule.size()) return -1;
+    const auto* h = reinterpret_cast<const unsigned char*>(cellule.data());
+    const size_t debuts = cellule.size() - n + 1;
+    for (size_t i = 0; i < debuts; ++i)
+        if (Candidat(h[i]) && SuiteEgale(h + i)) return static_cast<std::ptrdiff_t>(i);
+    return -1;
+}

@@ -17,6 +17,8 @@ TSchOpt::TSchOpt(OptionsRecherche& options, QWidget* parent) : QDialog(parent), 
 
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(QStringLiteral("Pages"));
+    // Wide enough for the caption to show whole in the title bar.
+    m_pages->setMinimumWidth(420);
     const std::array<std::pair<PageFiche, const char*>, 3> pages = {{
         {PageFiche::Prive, "Privé"},
         {PageFiche::Professionnel, "Professionnel"},
@@ -26,7 +28,7 @@ TSchOpt::TSchOpt(OptionsRecherche& options, QWidget* parent) : QDialog(parent), 
         auto* feuille = new QWidget;
         auto* grille = new QGridLayout(feuille);
         grille->setContentsMargins(16, 12, 16, 12);
-        grille->setHorizontalSpacing(24);
+        grille->setHorizontalSpacing(32);
         grille->setVerticalSpacing(6);
         const std::vector<int> champs = OptionsRecherche::ChampsDeLaPage(page);
         const int parColonne = static_cast<int>(champs.size() + 1) / 2;
@@ -41,7 +43,8 @@ TSchOpt::TSchOpt(OptionsRecherche& options, QWidget* parent) : QDialog(parent), 
                     [this, champ](bool etat) { m_options.SetCoche(champ, etat); });
         }
         grille->setRowStretch(parColonne, 1);
-        grille->setColumnStretch(2, 1);
+        grille->setColumnStretch(0, 1);
+        grille->setColumnStretch(1, 1);
         m_pages->addTab(feuille, QString::fromUtf8(titre));
     }
 

@@ -7,6 +7,8 @@
 #include "records/Repertoire.h"
 #include "search/CibleRecherche.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -47,6 +49,8 @@ public:
     void AllerA(int colonne, int ligne) override
     {
         allers.emplace_back(colonne, ligne);
+        const QCursor* curseur = QApplication::overrideCursor();
+        sablier.push_back(curseur && curseur->shape() == Qt::WaitCursor);
         if (pages) pages->MontreLigne(rep, ligne);
     }
     bool ListeAffichee() const override
@@ -68,4 +72,5 @@ public:
     TPagesFiche* pages = nullptr;
     QWidget* listePage = nullptr;
     std::vector<std::pair<int, int>> allers;
+    std::vector<bool> sablier; // whether the hourglass showed at each move
 };

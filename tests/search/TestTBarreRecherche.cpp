@@ -6,6 +6,7 @@
 #include "settings/Reglages.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -199,6 +200,9 @@ private slots:
         QCOMPARE(m_barre->FindBtn2()->text(), QStringLiteral("Suivant"));
         QCOMPARE(m_espion.touches, 0);
         QCOMPARE(int(m_cible->allers.size()), 2); // "v", then "vu", as typed
+        // The hourglass shows while the scans run, and is gone after each of them.
+        QCOMPARE(m_cible->sablier, (std::vector<bool>{true, true}));
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
 
         // A new text starts from the first record again.
         QTest::keyClick(Ligne(), Qt::Key_Backspace);
@@ -225,6 +229,8 @@ private slots:
         QCOMPARE(NbMessages(), 0);
         m_barre->PrevBtn()->click();
         QCOMPARE(NbMessages(), 1);
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+        QVERIFY(m_cible->sablier.back());
         QCOMPARE(m_barre->FindBtn2()->text(), QStringLiteral("Suivant"));
         // "Précédent" inserts nothing; "Chercher" did.
         QCOMPARE(m_barre->Histoire().Entree(2), QStringLiteral("ri"));

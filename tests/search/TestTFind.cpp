@@ -5,6 +5,7 @@
 #include "search/TFind.h"
 #include "settings/Reglages.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -100,6 +101,8 @@ private slots:
         QCOMPARE(NbMessages(), 0);
         m_find->FindBtn()->click();
         QCOMPARE(NbMessages(), 1);
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+        QCOMPARE(m_cible->sablier, (std::vector<bool>{true, true}));
         QCOMPARE(m_find->FindBtn()->text(), QStringLiteral("Chercher"));
         QCOMPARE(Curseur(), Position(0, 1));
         m_find->FindBtn()->click();
