@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -198,6 +199,19 @@ private slots:
         QCOMPARE(p->Fiche()->Rep().NbFiches(), 1);
         QVERIFY(p->Fiche()->Rep().Cellule(Nom, 1).empty());
         QVERIFY(TMessage::Historique().empty());
+    }
+
+    void raccourcisDepuisLaBarreDeRecherche()
+    {
+        auto p = Demarre({Livre("amis.REP")});
+        p->Fiche()->activateWindow();
+        QLineEdit* saisie = p->Barre()->Edit()->lineEdit();
+        saisie->setFocus();
+        QTest::keyClick(saisie, Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(p->Find()->isVisible());
+        p->Find()->close();
+        QTest::keyClick(saisie, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(p->Fiche()->Rep().NbFiches(), 5);
     }
 
     void reglagesImpossiblesAEcrire()
