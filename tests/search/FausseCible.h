@@ -2,38 +2,37 @@
 
 // A main window as the searchers see it: a book, a window, optionally the record
 // pages in a tab strip, and a record of every move of the grid's current cell.
+#include "mainwindow/TMessage.h"
 #include "mainwindow/TPagesFiche.h"
 #include "records/CodePage.h"
 #include "records/Repertoire.h"
 #include "search/CibleRecherche.h"
 
 #include <QApplication>
-#include <QCursor>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTabWidget>
+#include <QTest>
 #include <QVBoxLayout>
-#include <QWidget>
-#include <memory>
-#include <utility>
-#include <vector>
 
-class FausseCible : public CibleRecherche
+using namespace Qt::StringLiterals;
+using Position = std::pair<int, int>; // colonne, ligne
+
+// Also counts the keys that reach the main window.
+class FausseCible : public QObject, public CibleRecherche
 {
 public:
-    explicit FausseCible(bool avecPages = false)
+    explicit FausseCible(bool avecPages = false) : fenetre(std::make_unique<QWidget>())
     {
-        fenetre = std::make_unique<QWidget>();
-        fenetre->resize(640, 480);
+        fenetre->installEventFilter(this);
         auto* colonne = new QVBoxLayout(fenetre.get());
-        colonne->setContentsMargins(0, 0, 0, 0);
-        if (avecPages) {
-            onglets = new QTabWidget;
-            pages = new TPagesFiche(onglets);
-            listePage = new QWidget;
-            onglets->addTab(listePage, QStringLiteral("Liste"));
-            colonne->addWidget(onglets);
-        }
+        if (!avecPages) return;
+        onglets = new QTabWidget;
+        pages = new TPagesFiche(onglets);
+        onglets->addTab(liste = new QWidget, u"Liste"_s);
+        colonne->addWidget(onglets);
     }
-
     // The window goes first: its widgets may still report to the searchers as they close.
     ~FausseCible() override { fenetre.reset(); }
 
@@ -44,7 +43,6 @@ public:
         for (const auto& [c, texte] : cellules)
             rep.SetCellule(c, ligne, CodePage::Octets(QString::fromUtf8(texte)));
     }
-
     const Repertoire& Livre() const override { return rep; }
     void AllerA(int colonne, int ligne) override
     {
@@ -53,24 +51,33 @@ public:
         sablier.push_back(curseur && curseur->shape() == Qt::WaitCursor);
         if (pages) pages->MontreLigne(rep, ligne);
     }
-    bool ListeAffichee() const override
-    {
-        return !onglets || onglets->currentWidget() == listePage;
-    }
+    bool ListeAffichee() const override { return !onglets || onglets->currentWidget() == liste; }
     TPagesFiche* Pages() override { return pages; }
     QTabWidget* PageControl() override { return onglets; }
     QWidget* Fenetre() override { return fenetre.get(); }
-
-    std::pair<int, int> DernierAller() const
+    Position DernierAller() const { return allers.empty() ? Position(-1, -1) : allers.back(); }
+    QWidget* Page(PageFiche p) const { return pages->Page(p); }
+    bool eventFilter(QObject*, QEvent* e) override
     {
-        return allers.empty() ? std::pair<int, int>(-1, -1) : allers.back();
+        touches += e->type() == QEvent::KeyPress;
+        return false;
     }
 
     Repertoire rep;
     std::unique_ptr<QWidget> fenetre;
     QTabWidget* onglets = nullptr;
     TPagesFiche* pages = nullptr;
-    QWidget* listePage = nullptr;
-    std::vector<std::pair<int, int>> allers;
+    QWidget* liste = nullptr;
+    std::vector<Position> allers;
     std::vector<bool> sablier; // whether the hourglass showed at each move
+    int touches = 0;
 };
+
+// How many "Texte non trouvé." the searchers have shown.
+inline int NbMessages()
+{
+    int n = 0;
+    for (const auto& t : TMessage::Historique())
+        n += t.texte == u"Texte non trouvé."_s && t.titre == "Information";
+    return n;
+}

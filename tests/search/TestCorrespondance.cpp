@@ -1,32 +1,32 @@
 #include "Registre.h"
 #include "records/CodePage.h"
 #include "search/Correspondance.h"
+#include "search/Historique.h"
 
 #include <QTest>
 #include <random>
-#include <string>
+
+using namespace Qt::StringLiterals;
 
 namespace
 {
-std::string Octets(const char* utf8)
+void Cas(const char* nom, const char* texte, const char* cellule, int position)
 {
-    return CodePage::Octets(QString::fromUtf8(utf8));
+    QTest::newRow(nom) << QString::fromUtf8(texte) << QString::fromUtf8(cellule) << position;
 }
 
-// The rule written the slow, obvious way: fold both texts, then search.
-std::ptrdiff_t PositionReference(const std::string& texte, const std::string& cellule)
+// The rule written the slow, obvious way: fold a to z in both texts, then search.
+std::ptrdiff_t PositionReference(std::string texte, std::string cellule)
 {
-    if (texte.empty()) return -1;
-    auto plie = [](std::string s) {
-        for (char& c : s)
+    for (std::string* s : {&texte, &cellule})
+        for (char& c : *s)
             if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-        return s;
-    };
-    const size_t p = plie(cellule).find(plie(texte));
-    return p == std::string::npos ? -1 : static_cast<std::ptrdiff_t>(p);
+    const size_t p = cellule.find(texte);
+    return texte.empty() || p == std::string::npos ? -1 : std::ptrdiff_t(p);
 }
 } // namespace
 
+// The matching rule, and the history lists that compare their texts by it.
 class TestCorrespondance : public QObject
 {
     Q_OBJECT
@@ -36,106 +36,92 @@ private slots:
         QTest::addColumn<QString>("texte");
         QTest::addColumn<QString>("cellule");
         QTest::addColumn<int>("position");
-        QTest::newRow("lower-case letter finds its capital") << "e"
-                                                             << "DUPONT EMILE" << 7;
-        QTest::newRow("capital finds the lower-case letter") << "DUP"
-                                                             << "dupont" << 0;
-        QTest::newRow("mixed case inside a word") << "pOnT"
-                                                  << "Dupont" << 2;
-        QTest::newRow("é finds é") << "é"
-                                   << "Hélène" << 1;
-        QTest::newRow("é does not find É") << "é"
-                                           << "ÉLISE" << -1;
-        QTest::newRow("É does not find é") << "É"
-                                           << "élise" << -1;
-        QTest::newRow("e does not find é") << "e"
-                                           << "é" << -1;
-        QTest::newRow("é does not find e") << "é"
-                                           << "e" << -1;
-        QTest::newRow("first occurrence counts") << "an"
-                                                 << "Jean-Antoine" << 2;
-        QTest::newRow("at the very end") << "ont"
-                                         << "Dupont" << 3;
-        QTest::newRow("whole cell") << "Dupont"
-                                    << "DUPONT" << 0;
-        QTest::newRow("longer than the cell") << "Duponts"
-                                              << "Dupont" << -1;
-        QTest::newRow("empty text matches nothing") << ""
-                                                    << "Dupont" << -1;
-        QTest::newRow("empty text, empty cell") << ""
-                                                << "" << -1;
-        QTest::newRow("empty cell") << "a"
-                                    << "" << -1;
-        // Bytes one bit 5 apart that are not letters must stay apart.
-        QTest::newRow("@ is not `") << "@"
-                                    << "a`b" << -1;
-        QTest::newRow("` is not @") << "`x"
-                                    << "@x" << -1;
-        QTest::newRow("[ is not {") << "["
-                                    << "{" << -1;
-        QTest::newRow("digits and punctuation") << "06 12"
-                                                << "Tél : 06 12 34" << 6;
-        QTest::newRow("false start then match") << "aab"
-                                                << "aaab" << 1;
-        QTest::newRow("false start, non-letter first byte") << "-x"
-                                                            << "--y-X" << 3;
-        QTest::newRow("notes across CR LF") << "b\r\nc"
-                                            << "a\r\nB\r\nC" << 3;
+        Cas("e finds E", "e", "DUPONT EMILE", 7);
+        Cas("é finds é", "é", "Hélène", 1);
+        Cas("é does not find É", "é", "ÉLISE", -1);
+        Cas("é does not find e", "é", "e", -1);
+        Cas("empty text matches nothing", "", "Dupont", -1);
+        Cas("@ is not `", "@", "a`b", -1);
+        Cas("false start then match", "aab", "aaab", 1);
+        Cas("notes across CR LF", "b\r\nc", "a\r\nB\r\nC", 3);
     }
     void regle()
     {
         QFETCH(QString, texte);
         QFETCH(QString, cellule);
         QFETCH(int, position);
-        const std::string t = CodePage::Octets(texte);
-        const std::string c = CodePage::Octets(cellule);
+        const std::string t = CodePage::Octets(texte), c = CodePage::Octets(cellule);
         QCOMPARE(Correspondance::Position(t, c), std::ptrdiff_t(position));
         QCOMPARE(Correspondance::MatchText(t, c), position >= 0);
-    }
-
-    // Views into a larger buffer: nothing past the view's end may be read or matched.
-    void vueSansDebordement()
-    {
-        const std::string livre = Octets("DupontMartin");
-        const std::string_view nom = std::string_view(livre).substr(0, 6);
-        QVERIFY(Correspondance::MatchText("dupont", nom));
-        QVERIFY(!Correspondance::MatchText("tm", nom));
-        QVERIFY(!Correspondance::MatchText("mar", nom));
+        // A view into a buffer that goes on with the text: nothing past its end is read.
+        const std::string livre = c + t;
+        QCOMPARE(Correspondance::MatchText(t, std::string_view(livre).substr(0, c.size())),
+                 position >= 0);
     }
 
     // Random texts over an alphabet of look-alike bytes, against the obvious rule.
     void accordAvecLaReference()
     {
-        const std::string alphabet = Octets("aAeE@`[{éÉ -");
+        const std::string alphabet = CodePage::Octets(u"aAeE@`[{éÉ -"_s);
         std::mt19937 alea(1234);
-        std::uniform_int_distribution<size_t> lettre(0, alphabet.size() - 1);
-        std::uniform_int_distribution<int> longueurCellule(0, 12);
-        std::uniform_int_distribution<int> longueurTexte(0, 3);
+        auto tirage = [&](int max) {
+            std::string s(std::uniform_int_distribution<int>(0, max)(alea), ' ');
+            for (char& c : s)
+                c = alphabet[std::uniform_int_distribution<size_t>(0, alphabet.size() - 1)(alea)];
+            return s;
+        };
         for (int essai = 0; essai < 20000; ++essai) {
-            std::string texte, cellule;
-            for (int i = longueurTexte(alea); i > 0; --i)
-                texte += alphabet[lettre(alea)];
-            for (int i = longueurCellule(alea); i > 0; --i)
-                cellule += alphabet[lettre(alea)];
-            const std::ptrdiff_t attendu = PositionReference(texte, cellule);
-            if (Correspondance::Position(texte, cellule) != attendu)
-                QFAIL(qPrintable(
-                    QStringLiteral("texte \"%1\" cellule \"%2\"")
-                        .arg(CodePage::VersUnicode(texte), CodePage::VersUnicode(cellule))));
+            const std::string texte = tirage(3), cellule = tirage(12);
+            if (Correspondance::Position(texte, cellule) != PositionReference(texte, cellule))
+                QFAIL(qPrintable(CodePage::VersUnicode(texte) + " / " +
+                                 CodePage::VersUnicode(cellule)));
         }
     }
 
-    // The history lists compare their Unicode texts by the same rule.
-    void regleSurLesHistoriques()
+    // While slots are free, entries go into the first hole; once full, a new entry
+    // takes the top and the bottom one is dropped. The dialog refuses only an equal
+    // entry (case of a to z aside); the bar also a text that begins an entry.
+    void insertion_data()
     {
-        QVERIFY(Correspondance::Egaux(QStringLiteral("dupont"), QStringLiteral("DUPONT")));
-        QVERIFY(!Correspondance::Egaux(QStringLiteral("Dupont"), QStringLiteral("Dup")));
-        QVERIFY(!Correspondance::Egaux(QString::fromUtf8("élise"), QString::fromUtf8("Élise")));
-        QVERIFY(Correspondance::CommencePar(QStringLiteral("Dupont"), QStringLiteral("dup")));
-        QVERIFY(Correspondance::CommencePar(QStringLiteral("Dupont"), QStringLiteral("DUPONT")));
-        QVERIFY(!Correspondance::CommencePar(QStringLiteral("Dup"), QStringLiteral("Dupont")));
-        QVERIFY(!Correspondance::CommencePar(QString::fromUtf8("Émile"), QString::fromUtf8("é")));
-        QVERIFY(Correspondance::CommencePar(QStringLiteral("x"), QString()));
+        QTest::addColumn<int>("places");
+        QTest::addColumn<int>("regle");
+        QTest::newRow("find dialog, 20") << 20 << int(Historique::Regle::Egalite);
+        QTest::newRow("quick-search bar, 100") << 100 << int(Historique::Regle::Prefixe);
+    }
+    void insertion()
+    {
+        QFETCH(int, places);
+        QFETCH(int, regle);
+        const bool barre = Historique::Regle(regle) == Historique::Regle::Prefixe;
+        Historique h(places, Historique::Regle(regle));
+        h.SetEntree(1, u"Martin"_s);
+        QVERIFY(h.Insere(u"Dupont"_s));
+        QCOMPARE(h.Insere(u"dup"_s), !barre);
+        QVERIFY(!h.Insere(u"DUPONT"_s));
+        QVERIFY(!h.Insere(QString()));
+        const QStringList attendu{"Dupont", "Martin", barre ? "" : "dup"};
+        QCOMPARE(h.Entrees().mid(0, 3), attendu);
+        // The upper-case rule touches only a to z.
+        QVERIFY(h.Insere(u"élise"_s));
+        QVERIFY(h.Insere(u"Élise"_s));
+
+        for (int i = 0; i < places; ++i)
+            h.SetEntree(i, u"mot%1"_s.arg(i));
+        h.SetEntree(5, u"Dupont"_s);
+        const QStringList avant = h.Entrees();
+        QVERIFY(!h.Insere(u"MOT7"_s));
+        QCOMPARE(h.Insere(u"dup"_s), !barre);
+        QCOMPARE(h.Entrees(), barre ? avant : (QStringList{"dup"} + avant.mid(0, places - 1)));
+    }
+
+    void completion()
+    {
+        Historique h(6, Historique::Regle::Prefixe);
+        h.SetEntree(2, u"Dupont"_s);
+        h.SetEntree(4, u"Durand"_s);
+        QCOMPARE(h.IndexCompletion(u"dupont"_s), 2);
+        QCOMPARE(h.IndexCompletion(u"DUR"_s), 4);
+        QCOMPARE(h.IndexCompletion(u"Dupontel"_s), -1);
     }
 };
 
