@@ -10,7 +10,6 @@
 #include <QTest>
 #include <csignal>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -206,23 +205,6 @@ private slots:
         QVERIFY(erreur.contains(QStringLiteral("/nulle/part/x.REP")));
         QVERIFY2(erreur.contains(QStringLiteral("introuvable")), qPrintable(erreur));
         QCOMPARE(rep.CelluleStr(Nom, 1), Cp("Témoin"));
-    }
-
-    void ecritureImpossibleGardeAncienFichierEtModifie()
-    {
-        if (geteuid() == 0)
-            QSKIP("root écrit partout : le dossier en lecture seule ne protège rien");
-        QTemporaryDir dossier;
-        const QString chemin = dossier.filePath(QStringLiteral("ancien.REP"));
-        QFile::copy(Fixture("amis.REP"), chemin);
-        chmod(QFile::encodeName(dossier.path()).constData(), 0555);
-        Repertoire rep = LivreTemoin();
-        const QString erreur = FichierRep::EcritRepertoire(chemin, rep);
-        chmod(QFile::encodeName(dossier.path()).constData(), 0755);
-        QVERIFY(!erreur.isEmpty());
-        QVERIFY2(erreur.contains(QStringLiteral("Impossible d'enregistrer")), qPrintable(erreur));
-        QVERIFY(rep.Modifie());
-        QCOMPARE(Lit(chemin), Lit(Fixture("amis.REP")));
     }
 
     void ecritureDansUnDossierAbsent()
