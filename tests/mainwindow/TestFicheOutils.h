@@ -12,8 +12,6 @@
 #include "records/Repertoire.h"
 
 #include <QFile>
-#include <QString>
-#include <QStringList>
 #include <QTest>
 #include <memory>
 
@@ -26,9 +24,7 @@ inline void InitRessourcesCarnet()
 
 namespace OutilsFiche
 {
-
-// A book whose records have these surnames (UTF-8 here, Windows-1252 in the book),
-// in this order.
+// A book whose records have these surnames, in this order.
 inline Repertoire Livre(const QStringList& noms)
 {
     Repertoire rep;
@@ -40,15 +36,13 @@ inline Repertoire Livre(const QStringList& noms)
 
 inline void Ecrit(const QString& chemin, Repertoire rep)
 {
-    const QString erreur = FichierRep::EcritRepertoire(chemin, rep);
-    QVERIFY2(erreur.isEmpty(), qPrintable(erreur));
+    QCOMPARE(FichierRep::EcritRepertoire(chemin, rep), QString());
 }
 
 inline QByteArray Octets(const QString& chemin)
 {
     QFile f(chemin);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return f.readAll();
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 inline QStringList Noms(const Repertoire& rep)
@@ -63,8 +57,7 @@ inline QStringList NomsDuFichier(const QString& chemin)
 {
     Repertoire rep;
     const QString erreur = FichierRep::ChargeRepertoire(chemin, rep);
-    if (!erreur.isEmpty()) return {erreur};
-    return Noms(rep);
+    return erreur.isEmpty() ? Noms(rep) : QStringList{erreur};
 }
 
 // A main window with its program folder in `dossier`, shown (which loads `argument`
@@ -76,18 +69,12 @@ struct Fenetre {
     int dialoguesOuvrir = 0;
     int dialoguesEnregistrer = 0;
 
-    explicit Fenetre(const QString& dossier, const QString& argument = QString(),
-                     const TFiche::EtatFenetre* etat = nullptr)
+    explicit Fenetre(const QString& dossier, const QString& argument = QString())
+        : fiche(std::make_unique<TFiche>(dossier))
     {
-        fiche = std::make_unique<TFiche>(dossier);
-        if (etat) fiche->AppliqueEtat(*etat);
-        fiche->Document()->ChoisitFichierOuvrir = [this] {
-            ++dialoguesOuvrir;
-            return ouvrir;
-        };
+        fiche->Document()->ChoisitFichierOuvrir = [this] { return ++dialoguesOuvrir, ouvrir; };
         fiche->Document()->ChoisitFichierEnregistrer = [this] {
-            ++dialoguesEnregistrer;
-            return enregistrer;
+            return ++dialoguesEnregistrer, enregistrer;
         };
         fiche->SetFichierLigneCommande(argument);
         fiche->show();
@@ -96,5 +83,4 @@ struct Fenetre {
     int Ligne() const { return fiche->Grille()->LigneCourante(); }
     QString Titre() const { return fiche->windowTitle(); }
 };
-
 } // namespace OutilsFiche
