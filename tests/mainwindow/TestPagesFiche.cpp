@@ -237,6 +237,24 @@ private slots:
         QCOMPARE(m_editions.back().texte, std::string("ligne 1\r\nligne 2\r\n3\r\n"));
     }
 
+    void chaqueOctetSurvitAUneEdition()
+    {
+        // Showing a field then editing it must give back every byte it held.
+        std::string tous;
+        for (int i = 1; i < 256; ++i)
+            if (i != '\r' && i != '\n') tous.push_back(static_cast<char>(i));
+        for (int colonne : {int(Ville), int(Notes)}) {
+            m_rep.SetCellule(colonne, 1, tous);
+            m_pages->MontreLigne(m_rep, 1);
+            QWidget* controle = m_pages->Controle(colonne);
+            CurseurAFin(controle);
+            QTest::keyClick(controle, Qt::Key_X);
+            QTest::keyClick(controle, Qt::Key_Backspace);
+            QCOMPARE(m_editions.back().colonne, colonne);
+            QCOMPARE(m_editions.back().texte, tous);
+        }
+    }
+
     void f12InsereLaDate_data()
     {
         QTest::addColumn<int>("ancre");
