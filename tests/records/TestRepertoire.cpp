@@ -68,20 +68,6 @@ class TestRepertoire : public QObject
 {
     Q_OBJECT
 private slots:
-    void livreNeuf()
-    {
-        Repertoire rep;
-        QCOMPARE(rep.NbFiches(), 1);
-        QCOMPARE(rep.NbLignes(), 2);
-        QCOMPARE(rep.CelluleStr(Prenom, 0), Cp("Prénom"));
-        QCOMPARE(rep.CelluleStr(Photo, 0), std::string("Photo"));
-        for (int c = 0; c < NbColonnes; ++c)
-            QVERIFY(rep.Cellule(c, 1).empty());
-        QCOMPARE(rep.FlagMail(1), std::string("0"));
-        QVERIFY(!rep.Modifie());
-        QCOMPARE(rep.ColonneTri(), 0);
-    }
-
     void cellulesIndependantes()
     {
         Repertoire rep;
@@ -113,21 +99,6 @@ private slots:
         rep.SupprimeLignes(1, 1);
         QCOMPARE(rep.NbFiches(), 1);
         QCOMPARE(rep.CelluleStr(Nom, 0), std::string("Nom"));
-    }
-
-    void ajoutEtDuplication()
-    {
-        Repertoire rep = Livre({"A", "B", "C"});
-        rep.SetCellule(Photo, 3, "chat.jpg");
-        QCOMPARE(rep.FlagMail(3), std::string("1"));
-        const int copie = rep.DupliqueFiche(3);
-        QCOMPARE(copie, 4);
-        QCOMPARE(rep.CelluleStr(Nom, 4), std::string("C"));
-        QCOMPARE(rep.CelluleStr(Photo, 4), std::string("chat.jpg"));
-        QCOMPARE(rep.FlagMail(4), std::string("0"));
-        QCOMPARE(rep.AjouteFiche(), 5);
-        QVERIFY(rep.Cellule(Nom, 5).empty());
-        QCOMPARE(rep.FlagMail(5), std::string("0"));
     }
 
     void nouveauGardeLesTitresDuFichier()
