@@ -4,38 +4,23 @@
 #include "Registre.h"
 #include "TestFicheOutils.h"
 
-#include "mainwindow/TMenusFiche.h"
 #include "mainwindow/TOngletsAZ.h"
-#include "mainwindow/TPagesFiche.h"
 
 #include <QAction>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QTabWidget>
-#include <QTemporaryDir>
 
-using OutilsFiche::Ecrit;
-using OutilsFiche::Fenetre;
-using OutilsFiche::Livre;
-using OutilsFiche::Noms;
+using namespace OutilsFiche;
 using C = TMenusFiche::Commande;
 
 class TestFicheNavigation : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_dossier;
+    Dossier m_dossier;
 
-    QString LivreSur(const Repertoire& rep)
-    {
-        const QString chemin = m_dossier.filePath(QStringLiteral("livre.REP"));
-        Ecrit(chemin, rep);
-        return chemin;
-    }
-    QString NomAffiche(const Fenetre& f)
-    {
-        return qobject_cast<QLineEdit*>(f->PagesFiche()->Controle(Nom))->text();
-    }
+    QString LivreSur(const Repertoire& rep) { return m_dossier.Ecrit("livre.REP", rep); }
 
 private slots:
     void initTestCase() { InitRessourcesCarnet(); }
@@ -70,7 +55,7 @@ private slots:
         QCOMPARE(f.Ligne(), fiches);
         f->Menus()->Bouton(C::Premiere)->trigger();
         QCOMPARE(f.Ligne(), 1);
-        QCOMPARE(NomAffiche(f), QStringLiteral("Martin"));
+        QCOMPARE(f.NomAffiche(), std::string("Martin"));
     }
 
     void ajouterEtDupliquer()
@@ -86,12 +71,11 @@ private slots:
         for (int c = 0; c < NbColonnes; ++c)
             QCOMPARE(f->Rep().CelluleStr(c, 4), f->Rep().CelluleStr(c, 2));
         // The copy is not chosen for the mailing.
-        QCOMPARE(f->Rep().FlagMail(4), std::string("0"));
-        QCOMPARE(f->Rep().FlagMail(2), std::string("1"));
+        QCOMPARE(Noms(f->Rep()), QStringList({"Martin", "Dupont*", "Durand", "Dupont"}));
 
         f->Menus()->Bouton(C::Ajouter)->trigger();
         QCOMPARE(f.Ligne(), 5);
-        QVERIFY(NomAffiche(f).isEmpty());
+        QVERIFY(f.NomAffiche().empty());
         QCOMPARE(f->PageControl()->currentIndex(), int(TFiche::PageProfessionnel));
     }
 
@@ -119,10 +103,7 @@ private slots:
             QItemSelection(grille->model()->index(1, 2), grille->model()->index(3, 5)),
             QItemSelectionModel::ClearAndSelect);
         f->Menus()->Item(C::Supprimer)->trigger();
-        QCOMPARE(Noms(f->Rep()), QStringList({"Un", "Cinq", "Six"}));
-        QCOMPARE(f->Rep().FlagMail(1), std::string("1"));
-        QCOMPARE(f->Rep().FlagMail(2), std::string("0"));
-        QCOMPARE(f->Rep().FlagMail(3), std::string("1"));
+        QCOMPARE(Noms(f->Rep()), QStringList({"Un*", "Cinq", "Six*"}));
         QVERIFY(f->Rep().Modifie());
         QCOMPARE(f.Ligne(), attendue);
         // The tabs of the letters that went away are blank.
@@ -135,12 +116,11 @@ private slots:
         rep.SetFlagMail(1, "1");
         Fenetre f(m_dossier.path(), LivreSur(rep));
         f->Supprimer1Click();
-        // The last record leaves one blank record behind.
+        // The last record leaves one blank record behind, unchosen.
         QCOMPARE(Noms(f->Rep()), QStringList({""}));
-        QCOMPARE(f->Rep().FlagMail(1), std::string("0"));
-        QVERIFY(NomAffiche(f).isEmpty());
+        QVERIFY(f.NomAffiche().empty());
         f->Supprimer1Click();
-        QCOMPARE(f->Rep().NbFiches(), 1);
+        QCOMPARE(Noms(f->Rep()), QStringList({""}));
     }
 
     void ongletsAZ()
@@ -197,7 +177,7 @@ private slots:
         tape(QStringLiteral("Brest"));
         f->Enregistrer1Click();
         QVERIFY(!f->Rep().Modifie());
-        QVERIFY(OutilsFiche::Octets(chemin).contains("\r\nBrest\r\n"));
+        QVERIFY(Octets(chemin).contains("\r\nBrest\r\n"));
     }
 };
 

@@ -7,11 +7,14 @@
 #include "mainwindow/TFiche.h"
 #include "mainwindow/TGrille.h"
 #include "mainwindow/TMessage.h"
+#include "mainwindow/TPagesFiche.h"
 #include "records/CodePage.h"
 #include "records/FichierRep.h"
+#include "records/FichierSur.h"
 #include "records/Repertoire.h"
 
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
@@ -45,11 +48,12 @@ inline QByteArray Octets(const QString& chemin)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// The surnames, a record chosen for the mailing marked with a "*".
 inline QStringList Noms(const Repertoire& rep)
 {
     QStringList noms;
     for (int r = 1; r <= rep.NbFiches(); ++r)
-        noms << CodePage::VersUnicode(rep.Cellule(Nom, r));
+        noms << CodePage::VersUnicode(rep.Cellule(Nom, r)) + (rep.EstChoisie(r) ? "*" : "");
     return noms;
 }
 
@@ -60,14 +64,26 @@ inline QStringList NomsDuFichier(const QString& chemin)
     return erreur.isEmpty() ? Noms(rep) : QStringList{erreur};
 }
 
+// A temporary folder where the tests write their files by name.
+struct Dossier : QTemporaryDir {
+    QString Ecrit(const char* nom, const Repertoire& rep)
+    {
+        OutilsFiche::Ecrit(filePath(nom), rep);
+        return filePath(nom);
+    }
+    QString Ecrit(const char* nom, const QByteArray& o)
+    {
+        const bool ok = FichierSur::Ecrit(filePath(nom), o.constData(), o.size()).isEmpty();
+        return ok ? filePath(nom) : QString();
+    }
+};
+
 // A main window with its program folder in `dossier`, shown (which loads `argument`
 // when given), its file dialogs answered by `ouvrir` and `enregistrer`.
 struct Fenetre {
     std::unique_ptr<TFiche> fiche;
-    QString ouvrir;
-    QString enregistrer;
-    int dialoguesOuvrir = 0;
-    int dialoguesEnregistrer = 0;
+    QString ouvrir, enregistrer;
+    int dialoguesOuvrir = 0, dialoguesEnregistrer = 0;
 
     explicit Fenetre(const QString& dossier, const QString& argument = QString())
         : fiche(std::make_unique<TFiche>(dossier))
@@ -82,5 +98,6 @@ struct Fenetre {
     TFiche* operator->() const { return fiche.get(); }
     int Ligne() const { return fiche->Grille()->LigneCourante(); }
     QString Titre() const { return fiche->windowTitle(); }
+    std::string NomAffiche() const { return fiche->PagesFiche()->TexteControle(Nom); }
 };
 } // namespace OutilsFiche

