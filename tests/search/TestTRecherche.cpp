@@ -243,6 +243,20 @@ private slots:
         QCOMPARE(m_cible->touches, 0);
     }
 
+    // On the record pages the bar shows the page of the last matching field, selects
+    // nothing and keeps the focus.
+    void barreSurLesPages()
+    {
+        Prepare(true);
+        m_cible->Remplit(1, {{SVille, "Paris"}});
+        m_cible->onglets->setCurrentWidget(m_cible->pages->Page(PageFiche::Banque));
+        QTest::keyClicks(Ligne(), u"pari"_s);
+        QCOMPARE(m_cible->DernierAller(), Position(Ville, 1));
+        QCOMPARE(m_cible->onglets->currentWidget(), m_cible->pages->Page(PageFiche::Professionnel));
+        QVERIFY(!qobject_cast<QLineEdit*>(m_cible->pages->Controle(SVille))->hasSelectedText());
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_barre->Edit()));
+    }
+
     // Enter: an explicit search, remembered in the history and written back. Without
     // a hit the message comes back at every try, the cursor staying; "Précédent" too.
     void entreeEtTexteNonTrouve()
