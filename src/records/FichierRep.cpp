@@ -130,7 +130,9 @@ QString FichierRep::ChargeDepuisOctets(const QByteArray& octets, const QString& 
     return {};
 }
 
-QByteArray FichierRep::Serialise(const Repertoire& rep)
+// The byte loops below must stay loops: made into memcpy calls, they would cost more.
+__attribute__((optimize("no-tree-loop-distribute-patterns"))) QByteArray
+FichierRep::Serialise(const Repertoire& rep)
 {
     // Written straight into a buffer sized for the worst case: folding only shrinks.
     size_t taille = 48;
@@ -170,8 +172,17 @@ QByteArray FichierRep::Serialise(const Repertoire& rep)
             if (saut) {
                 ajoutePlie(l.octets.data() + debut, l.octets.data() + fin);
             } else {
-                std::memcpy(p, l.octets.data() + debut, fin - debut);
-                p += fin - debut;
+                // Most cells hold a few bytes: copied here, they cost less than a
+                // call to memcpy each.
+                const char* source = l.octets.data() + debut;
+                const uint32_t n = fin - debut;
+                if (n > 16) {
+                    std::memcpy(p, source, n);
+                    p += n;
+                } else {
+                    for (uint32_t k = 0; k < n; ++k)
+                        *p++ = source[k];
+                }
                 *p++ = '\r';
                 *p++ = '\n';
             }
