@@ -2,7 +2,8 @@
 
 #include <QPushButton>
 
-namespace {
+namespace
+{
 bool modeTest = false;
 std::deque<TMessage::Reponse> reponses;
 std::deque<TMessage::Trace> trace;
@@ -34,8 +35,7 @@ TMessage::Reponse TMessage::Question(QWidget* parent, const QString& texte, cons
 {
     if (modeTest) {
         trace.push_back({titre, texte, true});
-        if (reponses.empty())
-            return Annuler;
+        if (reponses.empty()) return Annuler;
         const Reponse r = reponses.front();
         reponses.pop_front();
         return r;
@@ -47,31 +47,31 @@ TMessage::Reponse TMessage::Question(QWidget* parent, const QString& texte, cons
     boite.setDefaultButton(oui);
     boite.setEscapeButton(annuler);
     boite.exec();
-    if (boite.clickedButton() == oui)
-        return Oui;
-    if (boite.clickedButton() == non)
-        return Non;
+    if (boite.clickedButton() == oui) return Oui;
+    if (boite.clickedButton() == non) return Non;
     return Annuler;
 }
 
-void TMessage::Information(QWidget* parent, const QString& texte, const QString& titre)
+namespace
+{
+void Boite(QMessageBox::Icon icone, QWidget* parent, const QString& texte, const QString& titre)
 {
     if (modeTest) {
         trace.push_back({titre, texte, false});
         return;
     }
-    QMessageBox boite(QMessageBox::Information, titre, texte, QMessageBox::NoButton, parent);
+    QMessageBox boite(icone, titre, texte, QMessageBox::NoButton, parent);
     boite.addButton(QString::fromUtf8("OK"), QMessageBox::AcceptRole);
     boite.exec();
+}
+} // namespace
+
+void TMessage::Information(QWidget* parent, const QString& texte, const QString& titre)
+{
+    Boite(QMessageBox::Information, parent, texte, titre);
 }
 
 void TMessage::Erreur(QWidget* parent, const QString& texte, const QString& titre)
 {
-    if (modeTest) {
-        trace.push_back({titre, texte, false});
-        return;
-    }
-    QMessageBox boite(QMessageBox::Critical, titre, texte, QMessageBox::NoButton, parent);
-    boite.addButton(QString::fromUtf8("OK"), QMessageBox::AcceptRole);
-    boite.exec();
+    Boite(QMessageBox::Critical, parent, texte, titre);
 }
