@@ -106,28 +106,27 @@ QString TDocument::DossierInitial() const
     return QDir::homePath();
 }
 
-QString TDocument::DialogueOuvrir()
+// The open and save dialogs differ only in their title, mode and proposed name.
+QString TDocument::DialogueFichier(bool enregistrer)
 {
-    QFileDialog dialogue(m_fenetre, QString::fromUtf8("Ouvrir"), DossierInitial(),
-                         FiltreFichiers());
+    QFileDialog dialogue(m_fenetre, QString::fromUtf8(enregistrer ? "Enregistrer sous" : "Ouvrir"),
+                         DossierInitial(), FiltreFichiers());
     dialogue.setOption(QFileDialog::DontUseNativeDialog);
-    dialogue.setAcceptMode(QFileDialog::AcceptOpen);
-    dialogue.setFileMode(QFileDialog::ExistingFile);
+    dialogue.setAcceptMode(enregistrer ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialogue.setFileMode(enregistrer ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialogue.setDefaultSuffix(QStringLiteral("REP"));
+    const QString courant = m_modele.Rep().FichierCourant();
+    if (enregistrer && !courant.isEmpty()) dialogue.selectFile(QFileInfo(courant).fileName());
     if (dialogue.exec() != QDialog::Accepted || dialogue.selectedFiles().isEmpty()) return {};
     return dialogue.selectedFiles().constFirst();
 }
 
+QString TDocument::DialogueOuvrir()
+{
+    return DialogueFichier(false);
+}
+
 QString TDocument::DialogueEnregistrer()
 {
-    QFileDialog dialogue(m_fenetre, QString::fromUtf8("Enregistrer sous"), DossierInitial(),
-                         FiltreFichiers());
-    dialogue.setOption(QFileDialog::DontUseNativeDialog);
-    dialogue.setAcceptMode(QFileDialog::AcceptSave);
-    dialogue.setFileMode(QFileDialog::AnyFile);
-    dialogue.setDefaultSuffix(QStringLiteral("REP"));
-    const QString courant = m_modele.Rep().FichierCourant();
-    if (!courant.isEmpty()) dialogue.selectFile(QFileInfo(courant).fileName());
-    if (dialogue.exec() != QDialog::Accepted || dialogue.selectedFiles().isEmpty()) return {};
-    return dialogue.selectedFiles().constFirst();
+    return DialogueFichier(true);
 }

@@ -43,6 +43,7 @@ signals:
 
 private:
     QString DossierInitial() const;
+    QString DialogueFichier(bool enregistrer);
     QString DialogueOuvrir();
     QString DialogueEnregistrer();
 
