@@ -1,6 +1,7 @@
 // carnet-bench [--records N]: generates a book and times each operation against
 // its floor, in one run. One line per measure: NAME SECONDS FLOOR_SECONDS RATIO
 // (memory: memory MB FILE_MB RATIO). It reports; it never fails.
+#include "BenchOutils.h"
 #include "mainwindow/MesureColonne.h"
 #include "mainwindow/ModeleRepertoire.h"
 #include "mainwindow/TFiche.h"
@@ -26,29 +27,6 @@
 #include <string>
 #include <unistd.h>
 #include <vector>
-
-namespace
-{
-
-double Secondes(QElapsedTimer& t)
-{
-    return static_cast<double>(t.nsecsElapsed()) / 1e9;
-}
-
-void Ligne(const char* nom, double valeur, double plancher)
-{
-    std::printf("%s %.4f %.4f %.2f\n", nom, valeur, plancher,
-                plancher > 0 ? valeur / plancher : 0.0);
-    std::fflush(stdout);
-}
-
-long RssOctets()
-{
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0, residentes = 0;
-    statm >> pages >> residentes;
-    return residentes * sysconf(_SC_PAGESIZE);
-}
 
 // A book whose fields look like real ones: names with accents, addresses, phone
 // numbers, e-mail addresses, a few multi-line notes, many empty fields.
@@ -116,8 +94,6 @@ Repertoire Genere(int n)
     }
     return rep;
 }
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -298,6 +274,13 @@ int main(int argc, char** argv)
         attendRepeint();
         std::printf("record_page %.4f\n", Secondes(t));
         fiche.Rep().SetModifie(false);
+    }
+    // The measures of the other subsystems, on the same book.
+    {
+        Repertoire livre;
+        FichierRep::ChargeRepertoire(chemin, livre);
+        for (const auto& mesure : BenchOutils::Mesures())
+            mesure(livre, dossier.path());
     }
     return 0;
 }
