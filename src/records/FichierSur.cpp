@@ -2,30 +2,153 @@
 
 #include "ErreurSysteme.h"
 
-#include <QSaveFile>
+#include <QByteArray>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+
+bool g_proprietairePerdu = false;
+
+QString Raison(int erreur)
+{
+    return ErreurSysteme::EnFrancais(QString::fromLocal8Bit(std::strerror(erreur)));
+}
+
+QByteArray Natif(const QString& chemin)
+{
+    return QFile::encodeName(chemin);
+}
+
+QByteArray DossierDe(const QByteArray& chemin)
+{
+    const int barre = chemin.lastIndexOf('/');
+    if (barre < 0) return QByteArrayLiteral(".");
+    if (barre == 0) return QByteArrayLiteral("/");
+    return chemin.left(barre);
+}
+
+// A fresh file beside the target, readable and writable by its owner only until it
+// takes the old file's mode.
+int CreeTemporaire(const QByteArray& cible, QByteArray& chemin)
+{
+    chemin = cible + QByteArrayLiteral(".XXXXXX");
+    const int fd = mkstemp(chemin.data());
+    return fd;
+}
+
+// Gives the temporary file the old file's owner, group and mode (a shared book
+// keeps its group), or the mode a new file would get.
+void PrendAttributs(int fd, const QByteArray& cible)
+{
+    struct stat ancien;
+    if (stat(cible.constData(), &ancien) == 0 && S_ISREG(ancien.st_mode)) {
+        struct stat actuel;
+        if (fstat(fd, &actuel) == 0
+            && (actuel.st_uid != ancien.st_uid || actuel.st_gid != ancien.st_gid)) {
+            if (fchown(fd, ancien.st_uid, ancien.st_gid) != 0) {
+                // Not allowed to give the file away: keep at least the group when we
+                // belong to it.
+                if (fchown(fd, static_cast<uid_t>(-1), ancien.st_gid) != 0
+                    || actuel.st_uid != ancien.st_uid)
+                    g_proprietairePerdu = true;
+            }
+        }
+        fchmod(fd, ancien.st_mode & 07777);
+        return;
+    }
+    const mode_t masque = umask(0);
+    umask(masque);
+    fchmod(fd, 0666 & ~masque);
+}
+
+QString Termine(int fd, const QByteArray& temporaire, const QByteArray& cible)
+{
+    g_proprietairePerdu = false;
+    PrendAttributs(fd, cible);
+    if (fdatasync(fd) != 0) {
+        const int e = errno;
+        close(fd);
+        unlink(temporaire.constData());
+        return Raison(e);
+    }
+    if (close(fd) != 0) {
+        const int e = errno;
+        unlink(temporaire.constData());
+        return Raison(e);
+    }
+    if (rename(temporaire.constData(), cible.constData()) != 0) {
+        const int e = errno;
+        unlink(temporaire.constData());
+        return Raison(e);
+    }
+    const int dossier = open(DossierDe(cible).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dossier >= 0) {
+        fsync(dossier);
+        close(dossier);
+    }
+    return {};
+}
+
+} // namespace
 
 QString FichierSur::Ecrit(const QString& chemin, const char* octets, size_t taille)
 {
-    // Unbuffered, and every write checked: QSaveFile's own buffering loses a
-    // failed flush and commits a truncated file as if all went well.
-    QSaveFile fichier(chemin);
-    if (!fichier.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return ErreurSysteme::EnFrancais(fichier.errorString());
+    const QByteArray cible = Natif(chemin);
+    QByteArray temporaire;
+    const int fd = CreeTemporaire(cible, temporaire);
+    if (fd < 0) return Raison(errno);
     size_t ecrits = 0;
     while (ecrits < taille) {
-        const qint64 n = fichier.write(octets + ecrits, static_cast<qint64>(taille - ecrits));
+        const ssize_t n = write(fd, octets + ecrits, taille - ecrits);
+        if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
-            const QString raison = fichier.errorString();
-            fichier.cancelWriting();
-            return ErreurSysteme::EnFrancais(raison);
+            const int e = n < 0 ? errno : ENOSPC;
+            close(fd);
+            unlink(temporaire.constData());
+            return Raison(e);
         }
         ecrits += static_cast<size_t>(n);
     }
-    if (fichier.error() != QFileDevice::NoError) {
-        const QString raison = fichier.errorString();
-        fichier.cancelWriting();
-        return ErreurSysteme::EnFrancais(raison);
+    return Termine(fd, temporaire, cible);
+}
+
+QString FichierSur::Temporaire(const QString& chemin, QString* raison)
+{
+    QByteArray temporaire;
+    const int fd = CreeTemporaire(Natif(chemin), temporaire);
+    if (fd < 0) {
+        if (raison) *raison = Raison(errno);
+        return {};
     }
-    if (!fichier.commit()) return ErreurSysteme::EnFrancais(fichier.errorString());
-    return {};
+    close(fd);
+    return QFile::decodeName(temporaire);
+}
+
+QString FichierSur::Remplace(const QString& temporaire, const QString& chemin)
+{
+    const QByteArray temp = Natif(temporaire);
+    const int fd = open(temp.constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) {
+        const int e = errno;
+        unlink(temp.constData());
+        return Raison(e);
+    }
+    return Termine(fd, temp, Natif(chemin));
+}
+
+void FichierSur::Abandonne(const QString& temporaire)
+{
+    if (!temporaire.isEmpty()) unlink(Natif(temporaire).constData());
+}
+
+bool FichierSur::ProprietairePerdu()
+{
+    return g_proprietairePerdu;
 }

@@ -3,12 +3,28 @@
 #include <QString>
 #include <cstddef>
 
-// Writes a whole file atomically: the bytes go to a temporary file that replaces
-// the target only when every byte was written, so a failure (full disk, quota,
-// read-only folder) leaves the previous file as it was.
+// Writes a whole file atomically: the bytes go to a temporary file beside the
+// target, are forced to the disk, take the old file's owner, group and mode, then
+// replace it by a rename, and the folder is synced so the rename survives a power
+// cut. A failure (full disk, quota, read-only folder, size limit) leaves the
+// previous file as it was and no temporary file behind.
 class FichierSur
 {
 public:
     // Empty on success; otherwise the system's reason in French.
     static QString Ecrit(const QString& chemin, const char* octets, size_t taille);
+
+    // For writers that need a file name of their own (a PDF printer): creates an
+    // empty temporary file beside `chemin` and returns its path; on failure returns
+    // an empty path and the French reason in `raison`.
+    static QString Temporaire(const QString& chemin, QString* raison);
+    // Puts a finished temporary file in place of `chemin`, with the same durability
+    // as Ecrit. On failure the temporary file is removed and the reason returned.
+    static QString Remplace(const QString& temporaire, const QString& chemin);
+    // Removes a temporary file whose writing was abandoned.
+    static void Abandonne(const QString& temporaire);
+
+    // Set when the last successful replacement could not keep the old file's owner
+    // or group (the system refused it): the caller may tell the user.
+    static bool ProprietairePerdu();
 };
