@@ -1,3 +1,4 @@
+#include "mainwindow/Processus.h"
 #include "mainwindow/TFiche.h"
 #include "mainwindow/TProgramme.h"
 
@@ -8,6 +9,7 @@
 
 int main(int argc, char** argv)
 {
+    Processus::Prepare();
     QApplication app(argc, argv);
     // The resources live in the static library: make sure the linker keeps them.
     Q_INIT_RESOURCE(carnet);

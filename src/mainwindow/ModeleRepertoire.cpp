@@ -1,5 +1,7 @@
 #include "ModeleRepertoire.h"
 
+#include "mainwindow/TitreFiche.h"
+
 #include "mainwindow/Tri.h"
 #include "records/CodePage.h"
 
@@ -22,8 +24,10 @@ QVariant ModeleRepertoire::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= m_rep.NbFiches() || index.column() >= NbColonnes)
         return {};
-    if (role == Qt::DisplayRole || role == Qt::EditRole)
-        return CodePage::VersUnicode(m_rep.Cellule(index.column(), LigneDuLivre(index.row())));
+    const std::string_view cellule = m_rep.Cellule(index.column(), LigneDuLivre(index.row()));
+    // A cell shows what fits on a screen line; the editor gets it whole.
+    if (role == Qt::DisplayRole) return TitreFiche::Borne(cellule, LongueurAffichee);
+    if (role == Qt::EditRole) return CodePage::VersUnicode(cellule);
     return {};
 }
 
@@ -32,7 +36,7 @@ QVariant ModeleRepertoire::headerData(int section, Qt::Orientation orientation, 
     if (role != Qt::DisplayRole) return {};
     if (orientation == Qt::Horizontal) {
         if (section < 0 || section >= NbColonnes) return {};
-        return CodePage::VersUnicode(m_rep.Cellule(section, 0));
+        return TitreFiche::Borne(m_rep.Cellule(section, 0), LongueurAffichee);
     }
     return section + 1;
 }
@@ -60,12 +64,7 @@ bool ModeleRepertoire::setData(const QModelIndex& index, const QVariant& value, 
 
 void ModeleRepertoire::MarqueModifie()
 {
-    if (!m_rep.Modifie()) {
-        m_rep.SetModifie(true);
-        emit ModifieChange(true);
-    } else {
-        m_rep.SetModifie(true);
-    }
+    m_rep.SetModifie(true);
 }
 
 void ModeleRepertoire::Remplace(Repertoire&& nouveau)
@@ -74,7 +73,6 @@ void ModeleRepertoire::Remplace(Repertoire&& nouveau)
     m_rep = std::move(nouveau);
     endResetModel();
     emit headerDataChanged(Qt::Horizontal, 0, NbColonnes - 1);
-    emit ModifieChange(m_rep.Modifie());
 }
 
 void ModeleRepertoire::Nouveau()
@@ -82,7 +80,6 @@ void ModeleRepertoire::Nouveau()
     beginResetModel();
     m_rep.Nouveau();
     endResetModel();
-    emit ModifieChange(false);
 }
 
 bool ModeleRepertoire::SetCellule(int colonne, int ligne, std::string_view texte)

@@ -29,6 +29,8 @@ public:
 
     static int LigneDuModele(int ligneLivre) { return ligneLivre - 1; }
     static int LigneDuLivre(int ligneModele) { return ligneModele + 1; }
+    // The most characters a cell or title shows in the grid.
+    static constexpr int LongueurAffichee = 1000;
 
     // Replaces the whole book (after a load or New).
     void Remplace(Repertoire&& nouveau);
@@ -44,7 +46,6 @@ public:
 signals:
     void CelluleModifiee(int colonne, int ligne);
     void CaractereRefuse(const QString& caractere);
-    void ModifieChange(bool modifie);
 
 private:
     void MarqueModifie();

@@ -57,9 +57,11 @@ bool TDocument::Charge(const QString& chemin)
 {
     Repertoire nouveau;
     QString erreur;
+    QString avertissement;
     {
         CurseurOccupe occupe;
-        erreur = FichierRep::ChargeRepertoire(QFileInfo(chemin).absoluteFilePath(), nouveau);
+        erreur = FichierRep::ChargeRepertoire(QFileInfo(chemin).absoluteFilePath(), nouveau,
+                                              &avertissement);
     }
     if (!erreur.isEmpty()) {
         TMessage::Erreur(m_fenetre, erreur);
@@ -67,6 +69,8 @@ bool TDocument::Charge(const QString& chemin)
     }
     m_modele.Remplace(std::move(nouveau));
     emit NomChange();
+    if (!avertissement.isEmpty())
+        TMessage::Information(m_fenetre, avertissement, QString::fromUtf8("Avertissement"));
     return true;
 }
 
@@ -84,8 +88,6 @@ bool TDocument::Enregistrer()
         TMessage::Erreur(m_fenetre, erreur);
         return false;
     }
-    // The writer cleared Modifie in the book itself: tell the model's listeners.
-    emit m_modele.ModifieChange(false);
     return true;
 }
 
@@ -93,9 +95,16 @@ bool TDocument::EnregistrerSous()
 {
     const QString chemin = ChoisitFichierEnregistrer ? ChoisitFichierEnregistrer() : QString();
     if (chemin.isEmpty()) return false;
-    m_modele.Rep().SetFichierCourant(QFileInfo(chemin).absoluteFilePath());
+    // A name is taken only by a save that succeeds: after a failure the caption and
+    // the next Ctrl+S keep the name the book had.
+    Repertoire& rep = m_modele.Rep();
+    const QString ancien = rep.FichierCourant();
+    rep.SetFichierCourant(QFileInfo(chemin).absoluteFilePath());
     emit NomChange();
-    return Enregistrer();
+    if (Enregistrer()) return true;
+    rep.SetFichierCourant(ancien);
+    emit NomChange();
+    return false;
 }
 
 QString TDocument::DossierInitial() const
@@ -106,10 +115,38 @@ QString TDocument::DossierInitial() const
     return QDir::homePath();
 }
 
+namespace
+{
+// The save dialog takes a name only in a folder that exists.
+class DialogueFichierRep : public QFileDialog
+{
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override
+    {
+        if (acceptMode() == AcceptSave) {
+            const QStringList choisis = selectedFiles();
+            if (!choisis.isEmpty()) {
+                const QFileInfo fichier(choisis.constFirst());
+                if (!QFileInfo(fichier.absolutePath()).isDir()) {
+                    TMessage::Erreur(this, QString::fromUtf8("Le dossier « %1 » n'existe pas.\n"
+                                                             "Choisissez un dossier existant.")
+                                               .arg(QDir::toNativeSeparators(
+                                                   fichier.absolutePath())));
+                    return;
+                }
+            }
+        }
+        QFileDialog::accept();
+    }
+};
+} // namespace
+
 // The open and save dialogs differ only in their title, mode and proposed name.
 QString TDocument::DialogueFichier(bool enregistrer)
 {
-    QFileDialog dialogue(m_fenetre, QString::fromUtf8(enregistrer ? "Enregistrer sous" : "Ouvrir"),
+    DialogueFichierRep dialogue(m_fenetre, QString::fromUtf8(enregistrer ? "Enregistrer sous" : "Ouvrir"),
                          DossierInitial(), FiltreFichiers());
     dialogue.setOption(QFileDialog::DontUseNativeDialog);
     dialogue.setAcceptMode(enregistrer ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);

@@ -332,7 +332,7 @@ void TFiche::PremierAffichage()
 
     m_pageControl->setCurrentIndex(PagePrive);
     m_grille->AjusteColonnes();
-    m_menus->Item(TMenusFiche::Commande::CouleurFond)->setVisible(false);
+    m_menus->MontreCouleurFond(false);
     m_edit->setFocus();
     AfficheFiche();
     MajOnglets();

@@ -136,7 +136,8 @@ TMenusFiche::TMenusFiche(QMainWindow* fenetre) : QObject(fenetre)
             continue;
         }
         if (e.genre == Genre::Separateur) {
-            menu->addSeparator();
+            QAction* separateur = menu->addSeparator();
+            if (menu == m_options && !m_separateurOptions) m_separateurOptions = separateur;
             continue;
         }
         QAction* action = menu->addAction(QString::fromUtf8(e.texte));
@@ -207,7 +208,18 @@ void TMenusFiche::AdaptePage(bool liste)
     Item(Commande::Copier)->setText(Texte(ItemCopier, liste));
     Bouton(Commande::Copier)->setToolTip(Texte(ConseilCopier, liste));
     Bouton(Commande::Supprimer)->setToolTip(Texte(ConseilSupprimer, liste));
-    Item(Commande::CouleurFond)->setVisible(liste);
+    MontreCouleurFond(liste);
+}
+
+void TMenusFiche::MontreCouleurFond(bool liste)
+{
+    // Shown on the list page only. Taken out of the menu rather than hidden: a hidden
+    // item there took the separator below it out of sight.
+    QAction* couleur = Item(Commande::CouleurFond);
+    couleur->setVisible(liste);
+    const bool present = m_options->actions().contains(couleur);
+    if (liste && !present) m_options->insertAction(m_separateurOptions, couleur);
+    if (!liste && present) m_options->removeAction(couleur);
 }
 
 bool TMenusFiche::RaccourciActif(const QKeySequence& touches) const

@@ -60,6 +60,8 @@ public:
     void SetDisponible(Commande c, bool disponible);
     // The page-dependent captions and hints: record pages or the list page.
     void AdaptePage(bool liste);
+    // "&Couleur du fond..." belongs to the list page only.
+    void MontreCouleurFond(bool liste);
     // Whether an enabled menu item answers to these keys: such keys must reach the
     // menu even when an edit field would take them (Ctrl+A adds a record).
     bool RaccourciActif(const QKeySequence& touches) const;
@@ -72,4 +74,5 @@ private:
     std::map<Commande, QAction*> m_boutons;
     QToolBar* m_barre = nullptr;
     QMenu* m_options = nullptr;
+    QAction* m_separateurOptions = nullptr;
 };

@@ -7,11 +7,18 @@ namespace
 bool modeTest = false;
 std::deque<TMessage::Reponse> reponses;
 std::deque<TMessage::Trace> trace;
+std::function<void()> pendantBoite;
 } // namespace
+
+void TMessage::PendantBoite(std::function<void()> action)
+{
+    pendantBoite = std::move(action);
+}
 
 void TMessage::ModeTest(bool actif)
 {
     modeTest = actif;
+    pendantBoite = nullptr;
     reponses.clear();
     trace.clear();
 }
@@ -35,6 +42,7 @@ TMessage::Reponse TMessage::Question(QWidget* parent, const QString& texte, cons
 {
     if (modeTest) {
         trace.push_back({titre, texte, true});
+        if (pendantBoite) pendantBoite();
         if (reponses.empty()) return Annuler;
         const Reponse r = reponses.front();
         reponses.pop_front();
@@ -58,6 +66,7 @@ void Boite(QMessageBox::Icon icone, QWidget* parent, const QString& texte, const
 {
     if (modeTest) {
         trace.push_back({titre, texte, false});
+        if (pendantBoite) pendantBoite();
         return;
     }
     QMessageBox boite(icone, titre, texte, QMessageBox::NoButton, parent);

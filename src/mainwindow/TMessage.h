@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QString>
 #include <deque>
+#include <functional>
 
 // Every message box and question of the program passes through here, so that a
 // test can answer the next question and read what was said.
@@ -29,5 +30,7 @@ public:
         bool question;
     };
     static std::deque<Trace>& Historique();
+    // Runs while a box would be open, as the window manager acts then (focus moves).
+    static void PendantBoite(std::function<void()> action);
     static QString DernierTexte();
 };

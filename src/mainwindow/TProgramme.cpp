@@ -56,6 +56,13 @@ TProgramme::TProgramme(const QString& cheminReglages, const QString& dossierProg
     fiche->SetEcritureFermeture([this](const EtatFenetre& etat) { return Ferme(etat); });
 
     if (!arguments.isEmpty()) fiche->SetFichierLigneCommande(arguments.first());
+
+    if (!m_reglages.Refus().isEmpty())
+        TMessage::Erreur(fiche, QString::fromUtf8("Les réglages « %1 » n'ont pas été lus : %2.\n"
+                                                  "Le programme démarre avec les réglages par "
+                                                  "défaut et ne les enregistrera pas à la "
+                                                  "fermeture.")
+                                    .arg(m_reglages.Chemin(), m_reglages.Refus()));
 }
 
 TProgramme::~TProgramme() = default;

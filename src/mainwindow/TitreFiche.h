@@ -3,6 +3,7 @@
 #include "records/Repertoire.h"
 
 #include <QString>
+#include <string_view>
 
 // The main window's caption: the file's short name, the position of the record
 // shown and the person (or company) it names.
@@ -13,5 +14,13 @@ public:
     // no file or a name that begins with ".".
     static QString NomCourt(const QString& chemin);
     // Carnet d'adresses "amis" - Fiche n°3/12 [Jean Dupont]
+    // The person's part is cut to LongueurPersonne characters, then "…".
     static QString Compose(const Repertoire& rep, int ligne);
+
+    // A cell's text as handed to the window system: at most `max` characters, then
+    // "…". The window system refuses texts of many megabytes (and a caption that
+    // long would stop the program at every start).
+    static QString Borne(std::string_view texte, int max);
+
+    static constexpr int LongueurPersonne = 200;
 };

@@ -7,4 +7,6 @@ class ErreurSysteme
 {
 public:
     static QString EnFrancais(const QString& raison);
+    // The French text of an error number (errno).
+    static QString Numero(int erreur);
 };

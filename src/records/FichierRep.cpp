@@ -5,16 +5,23 @@
 #include "Pliage.h"
 
 #include <QFile>
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 namespace
 {
 
-class Lecteur
+// Lines of a file held in memory.
+class LecteurOctets
 {
 public:
-    explicit Lecteur(const QByteArray& octets)
+    explicit LecteurOctets(const QByteArray& octets)
         : m_p(octets.constData()), m_fin(octets.constData() + octets.size())
     {
     }
@@ -29,10 +36,70 @@ public:
         m_p = lf ? q + 1 : m_fin;
         return true;
     }
+    int Erreur() const { return 0; }
 
 private:
     const char* m_p;
     const char* m_fin;
+};
+
+// Lines of an open file, read a block at a time: the whole file is never held in
+// memory next to the book built from it.
+class LecteurFichier
+{
+public:
+    explicit LecteurFichier(int fd) : m_fd(fd), m_tampon(1 << 20) {}
+    bool LitLigne(std::string_view& ligne)
+    {
+        for (;;) {
+            const char* p = m_tampon.data() + m_debut;
+            const size_t dispo = m_fin - m_debut;
+            const void* lf = std::memchr(p, '\n', dispo);
+            if (lf || m_finFichier) {
+                if (dispo == 0) return false;
+                const char* q = lf ? static_cast<const char*>(lf) : p + dispo;
+                size_t n = static_cast<size_t>(q - p);
+                if (lf && n > 0 && q[-1] == '\r') --n;
+                ligne = std::string_view(p, n);
+                m_debut = lf ? static_cast<size_t>(q + 1 - m_tampon.data()) : m_fin;
+                return true;
+            }
+            if (!Remplit()) return false;
+        }
+    }
+    int Erreur() const { return m_erreur; }
+
+private:
+    // Moves the unread part to the front, grows the buffer for a line longer than
+    // it, and reads the next block.
+    bool Remplit()
+    {
+        const size_t reste = m_fin - m_debut;
+        if (m_debut > 0) {
+            std::memmove(m_tampon.data(), m_tampon.data() + m_debut, reste);
+            m_debut = 0;
+            m_fin = reste;
+        }
+        if (m_fin == m_tampon.size()) m_tampon.resize(m_tampon.size() * 2);
+        for (;;) {
+            const ssize_t n = read(m_fd, m_tampon.data() + m_fin, m_tampon.size() - m_fin);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                m_erreur = errno;
+                return false;
+            }
+            if (n == 0) m_finFichier = true;
+            m_fin += static_cast<size_t>(n);
+            return true;
+        }
+    }
+
+    int m_fd;
+    std::vector<char> m_tampon;
+    size_t m_debut = 0;
+    size_t m_fin = 0;
+    bool m_finFichier = false;
+    int m_erreur = 0;
 };
 
 bool LitEntier(std::string_view s, long long& valeur)
@@ -61,73 +128,173 @@ QString Echec(const QString& chemin, const QString& raison)
     return QString::fromUtf8("Impossible de lire le répertoire « %1 » :\n%2").arg(chemin, raison);
 }
 
-} // namespace
-
-QString FichierRep::ChargeRepertoire(const QString& chemin, Repertoire& resultat)
+QString Raison(int erreur)
 {
-    QFile fichier(chemin);
-    if (!fichier.open(QIODevice::ReadOnly))
-        return Echec(chemin, ErreurSysteme::EnFrancais(fichier.errorString()));
-    const QByteArray octets = fichier.readAll();
-    if (fichier.error() != QFileDevice::NoError)
-        return Echec(chemin, ErreurSysteme::EnFrancais(fichier.errorString()));
-    fichier.close();
-    return ChargeDepuisOctets(octets, chemin, resultat);
+    return ErreurSysteme::Numero(erreur);
 }
 
-QString FichierRep::ChargeDepuisOctets(const QByteArray& octets, const QString& chemin,
-                                       Repertoire& resultat)
+QString Coupure(long long ligne, long long nbLignes)
 {
-    Lecteur lecteur(octets);
+    if (ligne == 0)
+        return QString::fromUtf8("le fichier se termine avant la fin de la ligne des titres.");
+    return QString::fromUtf8("le fichier se termine avant la fin de la fiche %1 sur %2.")
+        .arg(ligne)
+        .arg(nbLignes - 1);
+}
+
+bool QueDesBlancs(std::string_view ligne)
+{
+    for (char c : ligne)
+        if (c != '\r' && c != ' ' && c != '\t') return false;
+    return true;
+}
+
+} // namespace
+
+template <class Lecteur>
+QString FichierRep::Analyse(Lecteur& lecteur, long long taille, const QString& chemin,
+                            Repertoire& rep, QString* avertissement)
+{
     std::string_view ligne;
     long long nbLignes = 0;
-    if (!lecteur.LitLigne(ligne) || !LitEntier(ligne, nbLignes))
+    if (!lecteur.LitLigne(ligne) || !LitEntier(ligne, nbLignes)) {
+        if (lecteur.Erreur()) return Echec(chemin, Raison(lecteur.Erreur()));
         return Echec(chemin, QString::fromUtf8("la ligne 1 ne contient pas un nombre."));
+    }
     long long colonneTri = 0;
-    if (!lecteur.LitLigne(ligne) || !LitEntier(ligne, colonneTri))
+    if (!lecteur.LitLigne(ligne) || !LitEntier(ligne, colonneTri)) {
+        if (lecteur.Erreur()) return Echec(chemin, Raison(lecteur.Erreur()));
         return Echec(chemin, QString::fromUtf8("la ligne 2 ne contient pas un nombre."));
+    }
     if (nbLignes < 2)
         return Echec(
             chemin,
             QString::fromUtf8("le nombre de lignes annoncé (%1) est inférieur à 2.").arg(nbLignes));
     // Every row takes 47 lines of at least one byte: refuse a count the file
-    // cannot hold before allocating anything for it.
-    const long long maxLignes = static_cast<long long>(octets.size()) / (NbColonnes + 1) + 1;
+    // cannot hold before reading on.
+    const long long maxLignes = taille / (NbColonnes + 1) + 1;
     if (nbLignes > maxLignes || nbLignes > std::numeric_limits<int>::max() / 2)
         return Echec(chemin,
                      QString::fromUtf8(
                          "le fichier annonce %1 lignes, plus que sa taille ne peut en contenir.")
                          .arg(nbLignes));
 
-    Repertoire rep;
+    // Rows are added as they are read: memory follows what the file holds, not
+    // what its first line announces.
     rep.m_lignes.clear();
-    rep.m_lignes.reserve(static_cast<size_t>(nbLignes));
     for (long long r = 0; r < nbLignes; ++r) {
         Repertoire::Ligne l;
-        if (!lecteur.LitLigne(ligne))
-            return Echec(chemin, QString::fromUtf8(
-                                     "le fichier se termine avant la fin de la ligne %1 sur %2.")
-                                     .arg(r)
-                                     .arg(nbLignes - 1));
+        if (!lecteur.LitLigne(ligne)) {
+            if (lecteur.Erreur()) return Echec(chemin, Raison(lecteur.Erreur()));
+            return Echec(chemin, Coupure(r, nbLignes));
+        }
         l.flag.assign(ligne);
         for (int c = 0; c < NbColonnes; ++c) {
-            if (!lecteur.LitLigne(ligne))
-                return Echec(
-                    chemin,
-                    QString::fromUtf8("le fichier se termine avant la fin de la ligne %1 sur %2.")
-                        .arg(r)
-                        .arg(nbLignes - 1));
+            if (!lecteur.LitLigne(ligne)) {
+                if (lecteur.Erreur()) return Echec(chemin, Raison(lecteur.Erreur()));
+                return Echec(chemin, Coupure(r, nbLignes));
+            }
+            if (l.octets.size() + 2 * ligne.size() >= std::numeric_limits<uint32_t>::max())
+                return Echec(chemin, QString::fromUtf8("une fiche dépasse 4 Go."));
             Pliage::AjouteLigneDepliee(l.octets, ligne);
             l.fins[static_cast<size_t>(c)] = static_cast<uint32_t>(l.octets.size());
         }
         rep.m_lignes.push_back(std::move(l));
     }
+    // What follows the announced rows is not part of the book: a save would drop it.
+    bool surplus = false;
+    while (!surplus && lecteur.LitLigne(ligne))
+        surplus = !QueDesBlancs(ligne);
+    if (lecteur.Erreur()) return Echec(chemin, Raison(lecteur.Erreur()));
+    if (surplus && avertissement)
+        *avertissement =
+            QString::fromUtf8("Le répertoire « %1 » contient des données au-delà des %2 fiches "
+                              "qu'il annonce.\nCes données ne sont pas affichées, et "
+                              "l'enregistrement ne les conservera pas.")
+                .arg(chemin)
+                .arg(nbLignes - 1);
     rep.SetColonneTri(
         static_cast<int>(colonneTri >= 0 && colonneTri < NbColonnes ? colonneTri : 0));
     rep.SetFichierCourant(chemin);
     rep.SetModifie(false);
-    resultat = std::move(rep);
     return {};
+}
+
+// Parses into a fresh book, so the one open stays as it was on failure; a lack of
+// memory is a failure like the others.
+template <class Lecteur>
+QString FichierRep::AnalyseDans(Lecteur& lecteur, long long taille, const QString& chemin,
+                                Repertoire& resultat, QString* avertissement)
+{
+    try {
+        Repertoire rep;
+        QString avis;
+        const QString erreur = Analyse(lecteur, taille, chemin, rep, &avis);
+        if (!erreur.isEmpty()) return erreur;
+        resultat = std::move(rep);
+        if (avertissement) *avertissement = avis;
+        return {};
+    } catch (const std::bad_alloc&) {
+        return Echec(chemin, QString::fromUtf8("mémoire insuffisante pour ce fichier."));
+    }
+}
+
+qint64 FichierRep::TailleMax()
+{
+    // A row's cells are addressed with 32-bit offsets, and the book takes about as
+    // much memory as the file, more while it is shown.
+    const qint64 adressable = (qint64(1) << 32) - 1;
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long page = sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || page <= 0) return adressable;
+    return std::min(adressable, static_cast<qint64>(pages) * page / 3);
+}
+
+QString FichierRep::ChargeRepertoire(const QString& chemin, Repertoire& resultat,
+                                     QString* avertissement, qint64 tailleMax)
+{
+    if (tailleMax < 0) tailleMax = TailleMax();
+    // Opened without waiting, so a named pipe cannot hold the window; only a
+    // regular file is read.
+    const int fd =
+        open(QFile::encodeName(chemin).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return Echec(chemin, Raison(errno));
+    struct stat etat;
+    if (fstat(fd, &etat) != 0) {
+        const int e = errno;
+        close(fd);
+        return Echec(chemin, Raison(e));
+    }
+    if (S_ISDIR(etat.st_mode)) {
+        close(fd);
+        return Echec(chemin, Raison(EISDIR));
+    }
+    if (!S_ISREG(etat.st_mode)) {
+        close(fd);
+        return Echec(chemin, QString::fromUtf8("ce n'est pas un fichier ordinaire (tube, "
+                                               "périphérique ou prise)."));
+    }
+    if (etat.st_size > tailleMax) {
+        close(fd);
+        return Echec(chemin,
+                     QString::fromUtf8("le fichier fait %1 Mo ; un répertoire ne peut dépasser "
+                                       "%2 Mo sur cet ordinateur (la mémoire nécessaire grandit "
+                                       "avec le fichier, et une fiche est limitée à 4 Go).")
+                         .arg(etat.st_size / 1000000)
+                         .arg(tailleMax / 1000000));
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    LecteurFichier lecteur(fd);
+    const QString erreur = AnalyseDans(lecteur, etat.st_size, chemin, resultat, avertissement);
+    close(fd);
+    return erreur;
+}
+
+QString FichierRep::ChargeDepuisOctets(const QByteArray& octets, const QString& chemin,
+                                       Repertoire& resultat, QString* avertissement)
+{
+    LecteurOctets lecteur(octets);
+    return AnalyseDans(lecteur, octets.size(), chemin, resultat, avertissement);
 }
 
 // The byte loops below must stay loops: made into memcpy calls, they would cost more.
@@ -146,12 +313,15 @@ FichierRep::Serialise(const Repertoire& rep)
         *p++ = '\r';
         *p++ = '\n';
     };
-    // A line break of any kind becomes 0x07, so no value can break a line.
+    // A CR LF pair becomes 0x07, and so does a lone LF, the one byte that would
+    // break the line; a lone CR is written as it is.
     const auto ajoutePlie = [&p](const char* d, const char* f) {
         while (d < f) {
             const char c = *d++;
-            if (c == '\r' || c == '\n') {
-                if (c == '\r' && d < f && *d == '\n') ++d;
+            if (c == '\r' && d < f && *d == '\n') {
+                ++d;
+                *p++ = '\a';
+            } else if (c == '\n') {
                 *p++ = '\a';
             } else {
                 *p++ = c;
@@ -164,8 +334,7 @@ FichierRep::Serialise(const Repertoire& rep)
     ajouteTexte(std::to_string(rep.ColonneTri()));
     for (const auto& l : rep.m_lignes) {
         ajoutePlie(l.flag.data(), l.flag.data() + l.flag.size());
-        const bool saut = std::memchr(l.octets.data(), '\r', l.octets.size()) ||
-                          std::memchr(l.octets.data(), '\n', l.octets.size());
+        const bool saut = std::memchr(l.octets.data(), '\n', l.octets.size()) != nullptr;
         uint32_t debut = 0;
         for (int c = 0; c < NbColonnes; ++c) {
             const uint32_t fin = l.fins[static_cast<size_t>(c)];

@@ -14,11 +14,25 @@ class FichierRep
 public:
     // Parses the file into `resultat` (replaced only on success). Returns an
     // empty string on success, else a French message naming the file and the reason.
-    static QString ChargeRepertoire(const QString& chemin, Repertoire& resultat);
+    // Only a regular file no larger than `tailleMax` (TailleMax() when negative) is
+    // read. A file holding more than its announced rows opens, and `avertissement`
+    // then tells the user that a save will not keep the rest.
+    static QString ChargeRepertoire(const QString& chemin, Repertoire& resultat,
+                                    QString* avertissement = nullptr, qint64 tailleMax = -1);
     static QString ChargeDepuisOctets(const QByteArray& octets, const QString& chemin,
-                                      Repertoire& resultat);
+                                      Repertoire& resultat, QString* avertissement = nullptr);
+    // The largest book this computer can open.
+    static qint64 TailleMax();
     // Writes atomically: on failure the previous file is untouched. Clears
     // Modifie only on success. Does not change FichierCourant.
     static QString EcritRepertoire(const QString& chemin, Repertoire& rep);
     static QByteArray Serialise(const Repertoire& rep);
+
+private:
+    template <class Lecteur>
+    static QString Analyse(Lecteur& lecteur, long long taille, const QString& chemin,
+                           Repertoire& rep, QString* avertissement);
+    template <class Lecteur>
+    static QString AnalyseDans(Lecteur& lecteur, long long taille, const QString& chemin,
+                               Repertoire& resultat, QString* avertissement);
 };

@@ -18,7 +18,7 @@ bool g_proprietairePerdu = false;
 
 QString Raison(int erreur)
 {
-    return ErreurSysteme::EnFrancais(QString::fromLocal8Bit(std::strerror(erreur)));
+    return ErreurSysteme::Numero(erreur);
 }
 
 QByteArray Natif(const QString& chemin)

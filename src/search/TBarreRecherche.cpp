@@ -30,6 +30,9 @@ TBarreRecherche::TBarreRecherche(CibleRecherche& cible, const OptionsRecherche& 
     m_edit->setObjectName(QStringLiteral("Edit"));
     TListeHistorique::Prepare(m_edit);
     m_edit->setMaxVisibleItems(16);
+    // The keys typed in the box reach the combo box, which hands them to its line
+    // edit by a direct call that no filter on the line edit sees: both are watched.
+    m_edit->installEventFilter(this);
     m_edit->lineEdit()->installEventFilter(this);
 
     m_findBtn2 = new QPushButton(QStringLiteral("Chercher"), this);
@@ -174,7 +177,8 @@ void TBarreRecherche::MontreResultat(const QString& texte)
 
 bool TBarreRecherche::eventFilter(QObject* objet, QEvent* evenement)
 {
-    if (objet == m_edit->lineEdit() && evenement->type() == QEvent::KeyPress) {
+    if ((objet == m_edit || objet == m_edit->lineEdit()) &&
+        evenement->type() == QEvent::KeyPress) {
         const int touche = static_cast<QKeyEvent*>(evenement)->key();
         if (touche == Qt::Key_Return || touche == Qt::Key_Enter) {
             if (!m_edit->currentText().isEmpty()) FindForward(false);

@@ -146,6 +146,11 @@ void TFind::FindForward()
                               QStringLiteral("Information"));
         m_chercheur.Abandonne();
         m_findBtn->setText(m_chercheur.Libelle());
+        // The window manager gives the focus back to the main window when the box
+        // closes: the user goes on typing here.
+        raise();
+        activateWindow();
+        m_edit->setFocus();
     }
 }
 

@@ -37,9 +37,26 @@ QString Guillemets(const QString& texte)
 
 } // namespace
 
-Reglages::Reglages(const QString& chemin)
-    : m_settings(std::make_unique<QSettings>(chemin, FormatReglages))
+Reglages::Reglages(const QString& chemin) : m_chemin(chemin)
 {
+    // Only a regular file of a sensible size is read: a named pipe would hold the
+    // start for good, a device or a huge file would fill the memory.
+    const QFileInfo fichier(chemin);
+    if (fichier.exists() && !fichier.isDir()) {
+        if (!fichier.isFile())
+            m_refus = QString::fromUtf8("ce n'est pas un fichier ordinaire");
+        else if (fichier.size() > TailleMax)
+            m_refus = QString::fromUtf8("le fichier fait %1 Mo, plus que les %2 Mo admis")
+                          .arg(fichier.size() / (1024 * 1024))
+                          .arg(TailleMax / (1024 * 1024));
+    }
+    if (m_refus.isEmpty()) {
+        m_settings = std::make_unique<QSettings>(chemin, FormatReglages);
+        return;
+    }
+    m_vide = std::make_unique<QTemporaryDir>();
+    m_settings = std::make_unique<QSettings>(m_vide->filePath(QStringLiteral("vide.ini")),
+                                             FormatReglages);
 }
 
 Reglages::~Reglages() = default;
@@ -92,6 +109,7 @@ bool Reglages::ReadBool(const QString& section, const QString& cle, bool defaut)
 void Reglages::WriteString(const QString& section, const QString& cle, const QString& valeur)
 {
     m_settings->setValue(Cle(section, cle), valeur);
+    m_ecrites.insert(Cle(section, cle));
 }
 
 void Reglages::WriteInteger(const QString& section, const QString& cle, int valeur)
@@ -114,6 +132,12 @@ void Reglages::ClearSection(const QString& section)
 
 bool Reglages::Enregistre(QString* raison)
 {
+    if (!m_refus.isEmpty()) {
+        if (raison)
+            *raison = QString::fromUtf8("Impossible d'enregistrer les réglages dans %1 : %2.")
+                          .arg(Guillemets(Chemin()), m_refus);
+        return false;
+    }
     m_settings->sync();
     bool reussi = m_settings->status() == QSettings::NoError;
     // QSettings keeps its first error: a damaged file read before the write hides whether
@@ -127,7 +151,7 @@ bool Reglages::Enregistre(QString* raison)
 
 QString Reglages::Chemin() const
 {
-    return m_settings->fileName();
+    return m_chemin;
 }
 
 bool Reglages::DisqueConforme() const
@@ -137,13 +161,11 @@ bool Reglages::DisqueConforme() const
     const QString copie = dossier.filePath(QStringLiteral("relu.ini"));
     if (!dossier.isValid() || !QFile::copy(Chemin(), copie)) return false;
     QSettings relu(copie, FormatReglages);
-    QStringList attendues = m_settings->allKeys();
-    QStringList lues = relu.allKeys();
-    attendues.sort();
-    lues.sort();
-    if (attendues != lues) return false;
-    return std::all_of(attendues.cbegin(), attendues.cend(),
-                       [&](const QString& k) { return relu.value(k) == m_settings->value(k); });
+    // Only what this run wrote tells whether the write went through: keys made of a
+    // damaged file's garbage need not read back the same.
+    return std::all_of(m_ecrites.cbegin(), m_ecrites.cend(), [&](const QString& k) {
+        return !m_settings->contains(k) || relu.value(k) == m_settings->value(k);
+    });
 }
 
 QString Reglages::RaisonEchec() const

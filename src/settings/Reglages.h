@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 #include <memory>
 
 class QSettings;
+class QTemporaryDir;
 
 // The per-user settings store: named sections of named text values. Integers are
 // stored as decimal text, flags as "1"/"0". Every reader supplies its default,
@@ -34,9 +36,21 @@ public:
     bool Enregistre(QString* raison = nullptr);
     QString Chemin() const;
 
+    // Why the file was not read (not a regular file, or far too large): the store
+    // then starts from the defaults and is never written over that file. Empty when
+    // the file was read or did not exist.
+    const QString& Refus() const { return m_refus; }
+
+    // The largest settings file read.
+    static constexpr qint64 TailleMax = 16 * 1024 * 1024;
+
 private:
     bool DisqueConforme() const;
     QString RaisonEchec() const;
 
+    QString m_chemin;
+    QString m_refus;
+    std::unique_ptr<QTemporaryDir> m_vide;
     std::unique_ptr<QSettings> m_settings;
+    QSet<QString> m_ecrites;
 };

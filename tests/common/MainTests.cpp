@@ -1,4 +1,5 @@
 #include "Registre.h"
+#include "mainwindow/Processus.h"
 
 #include <QApplication>
 #include <QStandardPaths>
@@ -8,6 +9,9 @@
 // a class by name (e.g. test_records TestFichierRep).
 int main(int argc, char** argv)
 {
+    // The tests rely on the program's own set-up (a write past the file-size limit
+    // fails instead of killing the process).
+    Processus::Prepare();
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
     QStringList noms;

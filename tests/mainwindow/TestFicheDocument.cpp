@@ -29,11 +29,9 @@ template <typename F> void DisquePlein(qint64 taille, F action)
     rlimit ancienne{};
     getrlimit(RLIMIT_FSIZE, &ancienne);
     const rlimit limite{static_cast<rlim_t>(taille), ancienne.rlim_max};
-    const auto ancienSignal = std::signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &limite);
     action();
     setrlimit(RLIMIT_FSIZE, &ancienne);
-    std::signal(SIGXFSZ, ancienSignal);
 }
 } // namespace
 

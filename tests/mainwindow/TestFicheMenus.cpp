@@ -5,7 +5,9 @@
 #include "TestFicheOutils.h"
 
 #include <QAction>
+#include <QImage>
 #include <QMenu>
+#include <QSet>
 #include <QMenuBar>
 #include <QTabWidget>
 #include <QToolBar>
@@ -56,7 +58,7 @@ private slots:
         ligne(2, "F&iche", "&Ajouter\tCtrl+A|&Dupliquer\tCtrl+D|&Supprimer");
         ligne(3, "Eti&quettes", "&Assistant mailing... off");
         ligne(4, "&Options",
-              "&Trier en enregistrant|&Couleur du fond... off hidden|-|"
+              "&Trier en enregistrant|-|"
               "&Recherche sélective... off|&Numérotation... off");
         ligne(5, "&?", "&Aide...|A &propos...|-|&Connexion au site web de l'auteur... off");
         ligne(-1, "",
@@ -122,6 +124,25 @@ private slots:
         pages->setCurrentIndex(TFiche::PageListe);
         pages->setCurrentIndex(TFiche::PageProfessionnel);
         QCOMPARE(etat(), fiche);
+
+        // The separator before "Recherche sélective..." stays drawn on both kinds of page.
+        QMenu* options = m->MenuOptions();
+        QAction* separateur = options->actions().at(1);
+        QVERIFY(separateur->isSeparator());
+        for (int page : {int(TFiche::PageBanque), int(TFiche::PageListe)}) {
+            pages->setCurrentIndex(page);
+            options->popup(f->mapToGlobal(QPoint(0, 0)));
+            QVERIFY(QTest::qWaitForWindowExposed(options));
+            // Drawn, not only placed: its rectangle holds the line's colour.
+            const QRect r = options->actionGeometry(separateur);
+            const QImage image = options->grab().toImage();
+            QSet<QRgb> couleurs;
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                for (int x = r.left(); x <= r.right(); ++x)
+                    couleurs.insert(image.pixel(x, y));
+            QVERIFY2(couleurs.size() > 1, qPrintable(QString::number(page)));
+            options->hide();
+        }
     }
 };
 

@@ -1,0 +1,8 @@
+#include "Processus.h"
+
+#include <csignal>
+
+void Processus::Prepare()
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+}
