@@ -1,14 +1,20 @@
 #include "Registre.h"
 
 #include "records/CodePage.h"
+#include "records/ErreurSysteme.h"
 #include "records/FichierRep.h"
+#include "records/FichierSur.h"
 #include "records/Pliage.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <sys/stat.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -27,6 +33,15 @@ void Ecrit(const QString& chemin, const QByteArray& octets)
     QFile f(chemin);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(octets);
+}
+
+// The first `n` lines of a file, each with its CR LF.
+QByteArray Lignes(const QByteArray& octets, int n)
+{
+    qsizetype fin = 0;
+    for (int i = 0; i < n; ++i)
+        fin = octets.indexOf("\r\n", fin) + 2;
+    return octets.left(fin);
 }
 
 QString Fixture(const char* nom)
@@ -177,13 +192,18 @@ private slots:
                                  << QStringLiteral("ne peut en contenir");
         QTest::newRow("énorme") << QByteArray("99999999999999999999\r\n0\r\n")
                                 << QStringLiteral("ligne 1");
-        QTest::newRow("tronqué au milieu")
-            << bon.left(bon.size() / 2) << QStringLiteral("se termine avant");
+        // A cut names the record as the user counts them (or the title row).
+        QTest::newRow("coupé dans les titres")
+            << Lignes(bon, 2 + 20) << QString::fromUtf8("fin de la ligne des titres.");
+        QTest::newRow("coupé dans la fiche 2")
+            << Lignes(bon, 2 + 47 * 2 + 10) << QString::fromUtf8("fin de la fiche 2 sur 3.");
+        QTest::newRow("coupé sans fin de ligne")
+            << Lignes(bon, 2 + 47 * 3 + 5) + "Dup" << QString::fromUtf8("fin de la fiche 3 sur 3.");
         QTest::newRow("dernier bloc incomplet")
-            << bon.left(bon.lastIndexOf("\r\n", bon.size() - 3) + 2)
-            << QStringLiteral("se termine avant");
+            << Lignes(bon, 2 + 47 * 4 - 1) << QString::fromUtf8("fin de la fiche 3 sur 3.");
         QTest::newRow("plus de lignes annoncées")
-            << QByteArray("5\r\n0\r\n") + bon.mid(6) << QStringLiteral("se termine avant");
+            << QByteArray("5\r\n0\r\n") + bon.mid(6)
+            << QString::fromUtf8("fin de la fiche 4 sur 4.");
     }
     void fichiersAbimesRefusesSansToucherAuLivre()
     {
@@ -201,6 +221,144 @@ private slots:
         QCOMPARE(rep.FlagMail(1), std::string("1"));
         QCOMPARE(rep.FichierCourant(), QStringLiteral("/tmp/temoin.REP"));
         QVERIFY(rep.Modifie());
+    }
+
+    // Only a regular file of a size the computer can hold is read: a named pipe
+    // would block the window for good, /dev/zero never ends, a huge file fills the
+    // memory. Each is refused at once with its reason, and the open book stays.
+    void fichiersQuiNeSontPasDesRepertoires_data()
+    {
+        QTest::addColumn<QString>("genre");
+        QTest::addColumn<QString>("raison");
+        QTest::newRow("tube nommé") << "fifo" << QString::fromUtf8("pas un fichier ordinaire");
+        QTest::newRow("/dev/zero") << "zero" << QString::fromUtf8("pas un fichier ordinaire");
+        QTest::newRow("dossier") << "dossier" << QString::fromUtf8("C'est un dossier");
+        QTest::newRow("5 Go creux") << "enorme" << QString::fromUtf8("ne peut dépasser");
+        QTest::newRow("boucle de liens")
+            << "boucle" << QString::fromUtf8("Trop de niveaux de liens symboliques");
+    }
+    void fichiersQuiNeSontPasDesRepertoires()
+    {
+        QFETCH(QString, genre);
+        QFETCH(QString, raison);
+        QTemporaryDir dossier;
+        QString chemin = dossier.filePath(genre + QStringLiteral(".REP"));
+        const QByteArray natif = QFile::encodeName(chemin);
+        if (genre == "fifo") QCOMPARE(mkfifo(natif.constData(), 0600), 0);
+        if (genre == "zero") chemin = QStringLiteral("/dev/zero");
+        if (genre == "dossier") QVERIFY(QDir().mkpath(chemin));
+        if (genre == "enorme") {
+            Ecrit(chemin, "4\r\n0\r\n");
+            QCOMPARE(truncate(natif.constData(), qint64(5) << 30), 0);
+        }
+        if (genre == "boucle") QCOMPARE(symlink(natif.constData(), natif.constData()), 0);
+        Repertoire rep = LivreTemoin();
+        const QString erreur = FichierRep::ChargeRepertoire(chemin, rep);
+        QVERIFY2(erreur.contains(raison), qPrintable(erreur));
+        QCOMPARE(rep.CelluleStr(Nom, 1), Cp("Témoin"));
+        QCOMPARE(rep.FichierCourant(), QStringLiteral("/tmp/temoin.REP"));
+    }
+
+    // The size limit is the caller's: a file one byte over it is refused unread.
+    void limiteDeTaille()
+    {
+        QTemporaryDir dossier;
+        const QString chemin = dossier.filePath(QStringLiteral("amis.REP"));
+        QVERIFY(QFile::copy(Fixture("amis.REP"), chemin));
+        const qint64 taille = QFileInfo(chemin).size();
+        Repertoire rep;
+        QCOMPARE(FichierRep::ChargeRepertoire(chemin, rep, nullptr, taille), QString());
+        QVERIFY(FichierRep::ChargeRepertoire(chemin, rep, nullptr, taille - 1)
+                    .contains(QString::fromUtf8("ne peut dépasser")));
+        QVERIFY(FichierRep::TailleMax() > (qint64(100) << 20));
+    }
+
+    // Rows beyond the announced count open, but the user is told a save drops them;
+    // blank lines at the end are nothing to warn about.
+    void donneesAuDelaDesFichesAnnoncees()
+    {
+        const QByteArray bon = Lit(Fixture("amis.REP"));
+        QTemporaryDir dossier;
+        const QString surplus = dossier.filePath(QStringLiteral("surplus.REP"));
+        Ecrit(surplus, QByteArray("2\r\n0\r\n") + bon.mid(6));
+        Repertoire rep;
+        QString avertissement;
+        QCOMPARE(FichierRep::ChargeRepertoire(surplus, rep, &avertissement), QString());
+        QCOMPARE(rep.NbFiches(), 1);
+        QVERIFY2(avertissement.contains(QString::fromUtf8("au-delà des 1 fiches")),
+                 qPrintable(avertissement));
+        QVERIFY(avertissement.contains(QString::fromUtf8("ne les conservera pas")));
+
+        const QString blancs = dossier.filePath(QStringLiteral("blancs.REP"));
+        Ecrit(blancs, bon + "\r\n\r\n");
+        avertissement.clear();
+        QCOMPARE(FichierRep::ChargeRepertoire(blancs, rep, &avertissement), QString());
+        QCOMPARE(rep.NbFiches(), 3);
+        QCOMPARE(avertissement, QString());
+    }
+
+    // A line far longer than the read buffer, split across many reads, comes back whole.
+    void celluleDePlusieursBlocs()
+    {
+        Repertoire rep;
+        std::string longue(3 * 1024 * 1024 + 7, 'x');
+        longue[1024 * 1024 - 1] = '\r';
+        longue[1024 * 1024] = '\n';
+        rep.SetCellule(Notes, 1, longue);
+        rep.SetCellule(Ville, 1, "Lyon");
+        QTemporaryDir dossier;
+        const QString chemin = dossier.filePath(QStringLiteral("long.REP"));
+        QCOMPARE(FichierRep::EcritRepertoire(chemin, rep), QString());
+        Repertoire relu;
+        QCOMPARE(FichierRep::ChargeRepertoire(chemin, relu), QString());
+        QCOMPARE(relu.CelluleStr(Notes, 1), longue);
+        QCOMPARE(relu.CelluleStr(Ville, 1), std::string("Lyon"));
+    }
+
+    // A shared book keeps its owner, group and mode across a save.
+    void enregistrementGardeProprietaireEtDroits()
+    {
+        if (geteuid() != 0) QSKIP("changing a file's owner needs root");
+        QTemporaryDir dossier;
+        const QString chemin = dossier.filePath(QStringLiteral("partage.REP"));
+        QVERIFY(QFile::copy(Fixture("amis.REP"), chemin));
+        const QByteArray natif = QFile::encodeName(chemin);
+        QCOMPARE(chown(natif.constData(), 1234, 2345), 0);
+        QCOMPARE(chmod(natif.constData(), 0660), 0);
+        Repertoire rep = LivreTemoin();
+        QCOMPARE(FichierRep::EcritRepertoire(chemin, rep), QString());
+        struct stat etat;
+        QCOMPARE(stat(natif.constData(), &etat), 0);
+        QCOMPARE(etat.st_uid, uid_t(1234));
+        QCOMPARE(etat.st_gid, gid_t(2345));
+        QCOMPARE(etat.st_mode & 07777, mode_t(0660));
+        QVERIFY(!FichierSur::ProprietairePerdu());
+        QCOMPARE(QDir(dossier.path()).entryList(QDir::Files),
+                 QStringList{QStringLiteral("partage.REP")});
+    }
+
+    void raisonsDuSystemeEnFrancais_data()
+    {
+        QTest::addColumn<int>("numero");
+        QTest::addColumn<QString>("francais");
+        QTest::newRow("ELOOP") << ELOOP << QString::fromUtf8("Trop de niveaux de liens symboliques");
+        QTest::newRow("ETXTBSY") << ETXTBSY << QString::fromUtf8("Fichier texte occupé");
+        QTest::newRow("EXDEV") << EXDEV << QString::fromUtf8("Lien entre des systèmes de fichiers différents impossible");
+        QTest::newRow("ENOSPC") << ENOSPC << QString::fromUtf8("Plus de place sur le disque");
+        QTest::newRow("EFBIG") << EFBIG << QString::fromUtf8("Fichier trop volumineux");
+        QTest::newRow("ESTALE") << ESTALE << QString::fromUtf8("Descripteur de fichier NFS périmé");
+        QTest::newRow("ENXIO") << ENXIO << QString::fromUtf8("Périphérique ou adresse introuvable");
+        QTest::newRow("ENODEV") << ENODEV << QString::fromUtf8("Périphérique introuvable");
+    }
+    void raisonsDuSystemeEnFrancais()
+    {
+        QFETCH(int, numero);
+        QFETCH(QString, francais);
+        QCOMPARE(ErreurSysteme::Numero(numero), francais);
+        // As Qt reports it: the C library's text inside a sentence of its own.
+        const QString anglais = QStringLiteral("Cannot open x: ") +
+                                QString::fromLocal8Bit(std::strerror(numero));
+        QCOMPARE(ErreurSysteme::EnFrancais(anglais), francais);
     }
 
     void fichierIntrouvable()
