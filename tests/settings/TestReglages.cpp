@@ -1,6 +1,7 @@
 #include "Registre.h"
 #include "settings/EcritureReglages.h"
 #include "settings/Reglages.h"
+#include "settings/ReglagesFiche.h"
 
 #include <QDir>
 #include <QMap>
@@ -9,6 +10,7 @@
 #include <QTest>
 #include <algorithm>
 #include <climits>
+#include <sys/stat.h>
 #include <vector>
 
 using Etape = EcritureReglages::Etape;
@@ -196,6 +198,9 @@ private slots:
         QTest::newRow("entier entoure") << QByteArray("\" 7 \"") << 7 << true << " 7 ";
         QTest::newRow("zero") << QByteArray("0") << 0 << false << "0";
         QTest::newRow("moins un") << QByteArray("-1") << -1 << true << "-1";
+        // Decimal only, as the other copies of the program write them.
+        QTest::newRow("zéro devant") << QByteArray("010") << 10 << true << "010";
+        QTest::newRow("hexadécimal") << QByteArray("0x20") << 42 << true << "0x20";
     }
     void valeursAbimees()
     {
@@ -274,6 +279,97 @@ private slots:
 
     // The close cannot write: false with the reason in French, and the file in the way
     // (a file where the store's folder should be, which stops root too) is intact.
+    // What the main window reads: the list page's position falls back to the record
+    // page's, each value on its own; a system colour (negative) is no grid colour.
+    void fenetrePrincipale_data()
+    {
+        QTest::addColumn<QByteArray>("contenu");
+        QTest::addColumn<QRect>("liste");
+        QTest::addColumn<QColor>("couleur");
+        QTest::addColumn<int>("lastRow");
+        QTest::newRow("rien") << QByteArray() << QRect(10, 20, 640, 480) << QColor(Qt::white) << 1;
+        QTest::newRow("liste en partie")
+            << QByteArray("[MainW]\nfichex=100\nfichey=200\nlistex=300\nlisteh=333\n")
+            << QRect(300, 200, 640, 333) << QColor(Qt::white) << 1;
+        QTest::newRow("couleur système")
+            << QByteArray("[Liste]\nCouleur=-2147483643\n") << QRect(10, 20, 640, 480)
+            << QColor(Qt::white) << 1;
+        QTest::newRow("couleur rouge et ligne 010")
+            << QByteArray("[Liste]\nCouleur=255\n[Options]\nLastRow=010\n")
+            << QRect(10, 20, 640, 480) << QColor(255, 0, 0) << 10;
+        QTest::newRow("couleur hors bornes")
+            << QByteArray("[Liste]\nCouleur=16777216\n") << QRect(10, 20, 640, 480)
+            << QColor(Qt::white) << 1;
+    }
+    void fenetrePrincipale()
+    {
+        QFETCH(QByteArray, contenu);
+        QFETCH(QRect, liste);
+        QFETCH(QColor, couleur);
+        QFETCH(int, lastRow);
+        QTemporaryDir dossier;
+        EcritOctets(dossier.filePath("carnet.ini"), contenu);
+        EtatFenetre defaut;
+        defaut.positionFiche = QPoint(10, 20);
+        defaut.rectListe = QRect(1, 2, 640, 480);
+        const EtatFenetre e = ReglagesFiche::Lit(Reglages(dossier.filePath("carnet.ini")), defaut);
+        QCOMPARE(e.rectListe, liste);
+        QCOMPARE(e.couleurGrille, couleur);
+        QCOMPARE(e.lastRow, lastRow);
+    }
+
+    // A settings file that is not a regular file, or is far too large, is not read
+    // (a named pipe would hold the start for good); the defaults apply and the close
+    // says it cannot write there, leaving the file as it is.
+    void fichierDeReglagesRefuse()
+    {
+        QTemporaryDir dossier;
+        const QString tube = dossier.filePath("tube.ini");
+        QCOMPARE(mkfifo(QFile::encodeName(tube).constData(), 0600), 0);
+        Reglages r(tube);
+        QVERIFY(r.Refus().contains(QString::fromUtf8("pas un fichier ordinaire")));
+        QCOMPARE(r.ReadInteger("Options", "LastRow", 1), 1);
+        r.WriteInteger("Options", "LastRow", 5);
+        QString raison;
+        QVERIFY(!r.Enregistre(&raison));
+        QVERIFY2(raison.contains(tube) && raison.contains("pas un fichier ordinaire"),
+                 qPrintable(raison));
+        QVERIFY(QFileInfo(tube).exists() && !QFileInfo(tube).isFile());
+
+        const QString enorme = dossier.filePath("enorme.ini");
+        EcritOctets(enorme, "[Options]\nLastRow=3\n");
+        QVERIFY(QFile::resize(enorme, Reglages::TailleMax + 1));
+        const Reglages gros(enorme);
+        QVERIFY(gros.Refus().contains("Mo"));
+        QCOMPARE(gros.ReadInteger("Options", "LastRow", 1), 1);
+    }
+
+    // A file full of binary garbage is read as well as it can be, and the close that
+    // rewrites it reports success.
+    void fichierDeReglagesAbime()
+    {
+        QTemporaryDir dossier;
+        const QString chemin = dossier.filePath("carnet.ini");
+        QByteArray dechets;
+        quint32 graine = 12345;
+        for (int i = 0; i < 65536; ++i) {
+            graine = graine * 1103515245u + 12345u;
+            dechets.append(char(graine >> 24));
+        }
+        EcritOctets(chemin, dechets + "\n[Options]\nLastRow=4\n");
+        EcritureReglages ecriture;
+        ecriture.Contribue(Etape::OptionsTri, [](Reglages& r) {
+            r.WriteInteger("Options", "LastRow", 7);
+            r.WriteBool("Options", "Trier en enregistrant", true);
+        });
+        Reglages reglages(chemin);
+        QString raison;
+        QVERIFY2(ecriture.Execute(reglages, &raison), qPrintable(raison));
+        const Reglages relu(Relu(chemin));
+        QCOMPARE(relu.ReadInteger("Options", "LastRow", 1), 7);
+        QCOMPARE(relu.ReadBool("Options", "Trier en enregistrant", false), true);
+    }
+
     void echec()
     {
         QTemporaryDir dossier;
