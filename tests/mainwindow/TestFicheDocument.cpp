@@ -8,7 +8,11 @@
 #include "mainwindow/TitreFiche.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QTimer>
 #include <csignal>
 #include <sys/resource.h>
@@ -161,6 +165,91 @@ private slots:
             QCOMPARE(f.Titre(), Titre(commande == "nouveau" ? "\"SANS NOM\" - Fiche n°1/1 []"
                                                             : "\"autre\" - Fiche n°1/1 [ Zola]"));
         }
+    }
+
+    // A first save that fails leaves the book unnamed: the caption and the next
+    // Ctrl+S do not take the impossible name.
+    void premierEnregistrementRateGardeLeNom()
+    {
+        Dossier dossier;
+        Fenetre f(dossier.path());
+        f->Ajouter1Click();
+        const QString titre = f.Titre();
+        f.enregistrer = dossier.filePath("absent/livre.REP");
+        f->Enregistrer1Click();
+        QVERIFY(TMessage::DernierTexte().startsWith(QString::fromUtf8("Impossible d'enregistrer")));
+        QCOMPARE(f->Rep().FichierCourant(), QString());
+        QCOMPARE(f.Titre(), titre);
+        QVERIFY(f->Rep().Modifie());
+        f.enregistrer.clear();
+        f->Enregistrer1Click(); // asks for a name again
+        QCOMPARE(f.dialoguesEnregistrer, 2);
+    }
+
+    // The real save dialog refuses a name in a folder that does not exist, and keeps
+    // its place for a better one; the keys go where a user's keys go.
+    void dialogueRefuseUnDossierAbsent()
+    {
+        Dossier dossier;
+        TFiche fiche(dossier.path());
+        fiche.show();
+        const QString absent = dossier.filePath("absent/livre.REP");
+        const QString bon = dossier.filePath("livre.REP");
+        bool refuse = false;
+        QTimer::singleShot(0, [&] {
+            auto* dialogue = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialogue);
+            auto* nom = dialogue->findChild<QLineEdit*>("fileNameEdit");
+            QVERIFY(nom);
+            dialogue->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(dialogue));
+            nom->setFocus();
+            QCOMPARE(QApplication::focusWidget(), nom);
+            nom->setText(absent);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            refuse = dialogue->isVisible() && TMessage::DernierTexte().contains("n'existe pas");
+            nom->setText(bon);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        });
+        // Should a check above fail, the dialog must not stay open for good.
+        QTimer::singleShot(10000, [] {
+            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) d->reject();
+        });
+        fiche.Enregistrersous1Click();
+        QVERIFY(refuse);
+        QCOMPARE(fiche.Rep().FichierCourant(), bon);
+        QVERIFY(QFileInfo::exists(bon));
+        QVERIFY(!QFileInfo::exists(dossier.filePath("absent")));
+    }
+
+    // A file holding more than its announced records opens, and the user is told
+    // that a save will drop the rest.
+    void donneesAuDelaDesFichesAnnonceesSignalees()
+    {
+        Dossier dossier;
+        QByteArray octets = Octets(dossier.Ecrit("plein.REP", Livre({"Martin", "Dupont", "Durand"})));
+        octets.replace(0, 1, "3"); // two records announced, three held
+        const QString chemin = dossier.Ecrit("annonce.REP", octets);
+        Fenetre f(dossier.path(), chemin);
+        QCOMPARE(f->Rep().NbFiches(), 2);
+        QVERIFY2(TMessage::DernierTexte().contains(QString::fromUtf8("au-delà des 2 fiches")),
+                 qPrintable(TMessage::DernierTexte()));
+        QVERIFY(!f->Rep().Modifie());
+    }
+
+    // A name of many megabytes cannot reach the window system whole: the caption shows
+    // its start, then "…".
+    void titreBorne()
+    {
+        Dossier dossier;
+        Repertoire rep = Livre({"x"});
+        rep.SetCellule(Nom, 1, std::string(17'000'000, 'N'));
+        rep.SetCellule(Prenom, 1, "Jean");
+        Fenetre f(dossier.path(), dossier.Ecrit("long.REP", rep));
+        const QString titre = f.Titre();
+        QVERIFY2(titre.size() < 300, qPrintable(QString::number(titre.size())));
+        QVERIFY(titre.contains(QString::fromUtf8("[Jean NNNN")));
+        QVERIFY(titre.endsWith(QString::fromUtf8("…]")));
     }
 
     void echecEcritureGardeAncienFichier()

@@ -66,8 +66,12 @@ private slots:
         Fenetre f(m_dossier.path(), LivreSur(rep));
         f->PageControl()->setCurrentIndex(TFiche::PageProfessionnel);
         f->AllerA(0, 2);
+        QVERIFY(!f->Rep().Modifie());
         f->Menus()->Item(C::Dupliquer)->trigger();
         QCOMPARE(f.Ligne(), 4);
+        // Closing now must ask: the copy exists only in memory.
+        QVERIFY(f->Rep().Modifie());
+        f->Rep().SetModifie(false);
         for (int c = 0; c < NbColonnes; ++c)
             QCOMPARE(f->Rep().CelluleStr(c, 4), f->Rep().CelluleStr(c, 2));
         // The copy is not chosen for the mailing.
@@ -75,6 +79,7 @@ private slots:
 
         f->Menus()->Bouton(C::Ajouter)->trigger();
         QCOMPARE(f.Ligne(), 5);
+        QVERIFY(f->Rep().Modifie());
         QVERIFY(f.NomAffiche().empty());
         QCOMPARE(f->PageControl()->currentIndex(), int(TFiche::PageProfessionnel));
     }
@@ -152,6 +157,22 @@ private slots:
         QTest::keyClicks(nom, "Bernard");
         QCOMPARE(az->currentIndex(), 1);
         QVERIFY(f.Titre().endsWith("[ Bernard]"));
+    }
+
+    // A book using all 26 initials has 26 tabs, the last record's letter included.
+    void vingtSixInitiales()
+    {
+        QStringList noms;
+        for (char l = 'Z'; l >= 'A'; --l)
+            noms << QString(QChar(l)) + QStringLiteral("nom");
+        Fenetre f(m_dossier.path(), LivreSur(Livre(noms)));
+        TOngletsAZ* az = f->BandeAZ();
+        for (int i = 0; i < 26; ++i)
+            QCOMPARE(az->tabText(i), QString(QChar('A' + i)));
+        QTest::mouseClick(az, Qt::LeftButton, {}, az->tabRect(0).center());
+        QCOMPARE(f.Ligne(), 26);
+        QTest::mouseClick(az, Qt::LeftButton, {}, az->tabRect(25).center());
+        QCOMPARE(f.Ligne(), 1);
     }
 
     void saisieEnCoursDansLaGrille()

@@ -101,6 +101,25 @@ private slots:
         QTest::keyClick(editeur, Qt::Key_Return);
         QApplication::processEvents(); // the delegate commits on the next turn of the loop
         QCOMPARE(m_rep.CelluleStr(Notes, 2), longue + "!");
+        QVERIFY(m_rep.Modifie());
+
+        // Committing a cell left as it was changes nothing.
+        m_rep.SetModifie(false);
+        m_grille->SetCelluleCourante(Ville, 1);
+        m_grille->edit(m_grille->currentIndex());
+        QVERIFY(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QApplication::processEvents();
+        QVERIFY(!m_rep.Modifie());
+
+        // A cell of many megabytes is shown cut, and edited whole.
+        const std::string immense(3'000'000, 'w');
+        m_rep.SetCellule(Ville, 1, immense);
+        const QModelIndex i = m_grille->model()->index(0, Ville);
+        const QString affiche = i.data(Qt::DisplayRole).toString();
+        QCOMPARE(affiche.size(), ModeleRepertoire::LongueurAffichee + 1);
+        QVERIFY(affiche.endsWith(QChar(0x2026)));
+        QCOMPARE(i.data(Qt::EditRole).toString().size(), qsizetype(immense.size()));
     }
 };
 
