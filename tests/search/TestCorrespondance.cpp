@@ -143,6 +143,7 @@ private slots:
         h.SetEntree(4, u"Durand"_s);
         QCOMPARE(h.IndexCompletion(u"DUR"_s), 4);
         QCOMPARE(h.IndexCompletion(u"Dupontel"_s), -1);
+        QCOMPARE(h.IndexCompletion(u"du"_s), 2); // the first matching line, not the last
     }
 
     // A hit in the last searchable column sends the next scan to the next record;

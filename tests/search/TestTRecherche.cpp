@@ -127,6 +127,16 @@ class TestTRecherche : public QObject
         QVERIFY(!m_find || QTest::qWaitForWindowExposed(m_find));
     }
     QLineEdit* Ligne() { return (m_find ? m_find->Edit() : m_barre->Edit())->lineEdit(); }
+    // Where a user's keys land: the focus widget, which for an editable box is the
+    // combo box itself, not its line edit.
+    QWidget* Clavier()
+    {
+        QComboBox* boite = m_find ? m_find->Edit() : m_barre->Edit();
+        QWidget* focus = QApplication::focusWidget();
+        if (focus != boite && focus != boite->lineEdit())
+            qWarning("the keyboard focus is not in the search box");
+        return focus ? focus : boite;
+    }
     Position Curseur() const
     {
         const Chercheur& e = m_find ? m_find->Etat() : m_barre->Etat();
@@ -151,21 +161,30 @@ private slots:
     void suivantPuisTexteNonTrouve()
     {
         Prepare(false);
-        QTest::keyClick(Ligne(), Qt::Key_Return);
+        QTest::keyClick(Clavier(), Qt::Key_Return);
         QCOMPARE(int(TMessage::Historique().size()), 0);
-        QTest::keyClicks(Ligne(), u"paris"_s);
+        QTest::keyClicks(Clavier(), u"paris"_s);
         QVERIFY(m_cible->allers.empty());
-        QTest::keyClick(Ligne(), Qt::Key_Return);
+        QTest::keyClick(Clavier(), Qt::Key_Return);
         QCOMPARE(m_find->FindBtn()->text(), u"Suivant"_s);
+        // While "Texte non trouvé." is open the window manager hands the focus to the
+        // main window; once it is closed, the user types in the dialog again.
+        TMessage::PendantBoite([this] {
+            m_cible->fenetre->activateWindow();
+            QTRY_COMPARE(QApplication::activeWindow(), m_cible->fenetre.get());
+        });
         for (int i = 0; i < 3; ++i)
             m_find->FindBtn()->click();
         QCOMPARE(m_cible->allers, (std::vector<Position>{{Ville, 1}, {Notes, 1}, {Ville, 2}}));
         QCOMPARE(NbMessages(), 1);
+        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(m_find));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_find->Edit()));
+        TMessage::PendantBoite(nullptr);
         QCOMPARE(m_find->FindBtn()->text(), u"Chercher"_s);
         m_find->FindBtn()->click();
         QCOMPARE(m_cible->DernierAller(), Position(Ville, 1));
 
-        QTest::keyClick(Ligne(), Qt::Key_Escape);
+        QTest::keyClick(Clavier(), Qt::Key_Escape);
         QVERIFY(!m_find->isVisible());
         QCOMPARE(Curseur(), Position(0, 1));
         m_find->Ouvre();
@@ -182,9 +201,9 @@ private slots:
             r.WriteString(u"Recherches"_s, u"Expression%1"_s.arg(n),
                           n == 5 ? u"Dupont"_s : u"e%1"_s.arg(n));
         m_find->Lit(r);
-        QTest::keyClicks(Ligne(), u"dup"_s);
+        QTest::keyClicks(Clavier(), u"dup"_s);
         QCOMPARE(Ligne()->text(), u"dup"_s); // the dialog completes nothing
-        QTest::keyClick(Ligne(), Qt::Key_Return);
+        QTest::keyClick(Clavier(), Qt::Key_Return);
         QCOMPARE(m_find->Histoire().Entree(5), u"Dupont"_s);
         QCOMPARE(m_find->Edit()->count(), 20);
         m_find->Ecrit(r);
@@ -201,8 +220,8 @@ private slots:
         m_cible->Remplit(2, {{Notes, "Rappeler\r\nà Paris, monsieur"}});
         m_options.SetCoche(Banque, false);
         m_cible->onglets->setCurrentWidget(m_cible->pages->Page(PageFiche::Banque));
-        QTest::keyClicks(Ligne(), u"SIEUR"_s);
-        QTest::keyClick(Ligne(), Qt::Key_Return);
+        QTest::keyClicks(Clavier(), u"SIEUR"_s);
+        QTest::keyClick(Clavier(), Qt::Key_Return);
         QCOMPARE(m_cible->DernierAller(), Position(Nom, 2));
         QCOMPARE(m_cible->onglets->currentWidget(), m_cible->pages->Page(PageFiche::Prive));
         auto* memo = qobject_cast<QPlainTextEdit*>(m_cible->pages->Controle(Notes));
@@ -224,23 +243,35 @@ private slots:
     void completionPendantLaFrappe()
     {
         Prepare(true);
-        QTest::keyClicks(Ligne(), u"du"_s);
+        QTest::keyClicks(Clavier(), u"du"_s);
         QCOMPARE(Ligne()->text(), u"Dupont"_s);
         QCOMPARE(Ligne()->selectedText(), u"pont"_s);
         QCOMPARE(m_cible->DernierAller(), Position(Nom, 2));
         // The last text is the typed one, so the completed hit does not read "Suivant".
         QCOMPARE(m_barre->FindBtn2()->text(), u"Chercher"_s);
         QCOMPARE(m_barre->Histoire().Entree(2), QString()); // typing remembers nothing
-        QTest::keyClick(Ligne(), Qt::Key_Backspace);
+        QTest::keyClick(Clavier(), Qt::Key_Backspace);
         QCOMPARE(Ligne()->text(), u"Du"_s);
         QCOMPARE(m_cible->DernierAller(), Position(Nom, 1));
-        QTest::keyClick(Ligne(), Qt::Key_P);
+        QTest::keyClick(Clavier(), Qt::Key_P);
         QCOMPARE(Ligne()->selectedText(), u"ont"_s);
-        QTest::keyClick(Ligne(), Qt::Key_Delete);
+        QTest::keyClick(Clavier(), Qt::Key_Delete);
         QCOMPARE(Ligne()->text(), u"Dup"_s);
-        QTest::keyClicks(Ligne(), u"zz"_s);
+        QTest::keyClicks(Clavier(), u"zz"_s);
         QCOMPARE(NbMessages(), 0); // as-you-type is silent
         QCOMPARE(m_cible->touches, 0);
+
+        // The start of an earlier search can be searched for: deleting its last
+        // letter is not completed back.
+        Ligne()->clear();
+        QTest::keyClicks(Clavier(), u"Dupont"_s);
+        QTest::keyClick(Clavier(), Qt::Key_End);
+        QTest::keyClick(Clavier(), Qt::Key_Backspace);
+        QCOMPARE(Ligne()->text(), u"Dupon"_s);
+        QVERIFY(!Ligne()->hasSelectedText());
+        QTest::keyClick(Clavier(), Qt::Key_Home);
+        QTest::keyClick(Clavier(), Qt::Key_Delete);
+        QCOMPARE(Ligne()->text(), u"upon"_s);
     }
 
     // On the record pages the bar shows the page of the last matching field, selects
@@ -250,7 +281,7 @@ private slots:
         Prepare(true);
         m_cible->Remplit(1, {{SVille, "Paris"}});
         m_cible->onglets->setCurrentWidget(m_cible->pages->Page(PageFiche::Banque));
-        QTest::keyClicks(Ligne(), u"pari"_s);
+        QTest::keyClicks(Clavier(), u"pari"_s);
         QCOMPARE(m_cible->DernierAller(), Position(Ville, 1));
         QCOMPARE(m_cible->onglets->currentWidget(), m_cible->pages->Page(PageFiche::Professionnel));
         QVERIFY(!qobject_cast<QLineEdit*>(m_cible->pages->Controle(SVille))->hasSelectedText());
@@ -262,14 +293,14 @@ private slots:
     void entreeEtTexteNonTrouve()
     {
         Prepare(true);
-        QTest::keyClicks(Ligne(), u"vu"_s);
+        QTest::keyClicks(Clavier(), u"vu"_s);
         QCOMPARE(m_cible->DernierAller(), Position(Notes, 1));
         QCOMPARE(m_barre->FindBtn2()->text(), u"Suivant"_s);
-        QTest::keyClick(Ligne(), Qt::Key_Return);
+        QTest::keyClick(Clavier(), Qt::Key_Return);
         QCOMPARE(m_barre->Edit()->itemText(2), u"vu"_s);
         QCOMPARE(NbMessages(), 1);
         const Position avant = Curseur();
-        QTest::keyClick(Ligne(), Qt::Key_Enter);
+        QTest::keyClick(Clavier(), Qt::Key_Enter);
         m_barre->FindBtn2()->click();
         QCOMPARE(NbMessages(), 3);
         QCOMPARE(Curseur(), avant);
