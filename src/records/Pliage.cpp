@@ -24,22 +24,6 @@ std::string Pliage::DecodeLigne(std::string_view valeur)
     return r;
 }
 
-void Pliage::AjouteLignePliee(std::string& sortie, std::string_view valeur, char c)
-{
-    const char* p = valeur.data();
-    const char* const fin = p + valeur.size();
-    while (p < fin) {
-        const char* debut = p;
-        while (p < fin && *p != '\r' && *p != '\n')
-            ++p;
-        sortie.append(debut, static_cast<size_t>(p - debut));
-        if (p == fin) break;
-        sortie.push_back(c);
-        if (*p == '\r' && p + 1 < fin && p[1] == '\n') ++p;
-        ++p;
-    }
-}
-
 void Pliage::AjouteLigneDepliee(std::string& sortie, std::string_view ligne)
 {
     const char* p = ligne.data();
