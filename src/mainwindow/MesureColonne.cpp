@@ -53,10 +53,13 @@ int MesureColonne::LargeurMax(const Repertoire& rep, int colonne)
 {
     // First the estimate of every row, then the drawn width of the rows whose
     // estimate could still beat the widest drawn width found.
+    const int n = rep.NbLignes();
+    m_estimations.resize(static_cast<size_t>(n));
     int estimationMax = -1;
     int ligneMax = 0;
-    for (int ligne = 0; ligne < rep.NbLignes(); ++ligne) {
+    for (int ligne = 0; ligne < n; ++ligne) {
         const int e = Estimation(rep.Cellule(colonne, ligne));
+        m_estimations[static_cast<size_t>(ligne)] = e;
         if (e > estimationMax) {
             estimationMax = e;
             ligneMax = ligne;
@@ -67,10 +70,10 @@ int MesureColonne::LargeurMax(const Repertoire& rep, int colonne)
     // a town) is shaped once.
     std::vector<std::pair<std::string_view, int>> dejaMesure(static_cast<size_t>(estimationMax) + 1,
                                                              {std::string_view(), -1});
-    for (int ligne = 0; ligne < rep.NbLignes(); ++ligne) {
-        const std::string_view texte = rep.Cellule(colonne, ligne);
-        const int e = Estimation(texte);
+    for (int ligne = 0; ligne < n; ++ligne) {
+        const int e = m_estimations[static_cast<size_t>(ligne)];
         if (e <= max) continue;
+        const std::string_view texte = rep.Cellule(colonne, ligne);
         auto& memo = dejaMesure[static_cast<size_t>(e)];
         if (memo.second < 0 || memo.first != texte) memo = {texte, Largeur(texte)};
         if (memo.second > max) max = memo.second;

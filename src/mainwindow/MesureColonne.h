@@ -6,6 +6,7 @@
 #include <QFontMetricsF>
 #include <QString>
 #include <array>
+#include <vector>
 #include <string_view>
 
 // Width of a grid column fitted to its texts: the widest cell of every row, the
@@ -34,4 +35,5 @@ private:
     std::array<double, 256> m_avance{};
     double m_avanceM;
     QString m_tampon; // reused for every row
+    std::vector<int> m_estimations; // each row's, from the first pass to the second
 };

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -142,6 +143,21 @@ QString Coupure(long long ligne, long long nbLignes)
         .arg(nbLignes - 1);
 }
 
+// Turns every 0x07 of a row's cells into CR LF, moving the cells' ends.
+void Deplie(std::string& cellules, std::array<uint32_t, NbColonnes>& fins)
+{
+    std::string deplie;
+    deplie.reserve(cellules.size() + 64);
+    uint32_t debut = 0;
+    for (size_t c = 0; c < fins.size(); ++c) {
+        Pliage::AjouteLigneDepliee(
+            deplie, std::string_view(cellules).substr(debut, fins[c] - debut));
+        debut = fins[c];
+        fins[c] = static_cast<uint32_t>(deplie.size());
+    }
+    cellules.swap(deplie);
+}
+
 bool QueDesBlancs(std::string_view ligne)
 {
     for (char c : ligne)
@@ -182,6 +198,9 @@ QString FichierRep::Analyse(Lecteur& lecteur, long long taille, const QString& c
     // Rows are added as they are read: memory follows what the file holds, not
     // what its first line announces.
     rep.m_lignes.clear();
+    // Each row's cells are gathered in one reused buffer, then copied once into a
+    // string of their exact size.
+    std::string cellules;
     for (long long r = 0; r < nbLignes; ++r) {
         Repertoire::Ligne l;
         if (!lecteur.LitLigne(ligne)) {
@@ -189,16 +208,20 @@ QString FichierRep::Analyse(Lecteur& lecteur, long long taille, const QString& c
             return Echec(chemin, Coupure(r, nbLignes));
         }
         l.flag.assign(ligne);
+        cellules.clear();
         for (int c = 0; c < NbColonnes; ++c) {
             if (!lecteur.LitLigne(ligne)) {
                 if (lecteur.Erreur()) return Echec(chemin, Raison(lecteur.Erreur()));
                 return Echec(chemin, Coupure(r, nbLignes));
             }
-            if (l.octets.size() + 2 * ligne.size() >= std::numeric_limits<uint32_t>::max())
+            if (cellules.size() + 2 * ligne.size() >= std::numeric_limits<uint32_t>::max())
                 return Echec(chemin, QString::fromUtf8("une fiche dépasse 4 Go."));
-            Pliage::AjouteLigneDepliee(l.octets, ligne);
-            l.fins[static_cast<size_t>(c)] = static_cast<uint32_t>(l.octets.size());
+            cellules.append(ligne);
+            l.fins[static_cast<size_t>(c)] = static_cast<uint32_t>(cellules.size());
         }
+        // Folded line breaks are rare: the row is unfolded only when it holds one.
+        if (std::memchr(cellules.data(), '\a', cellules.size())) Deplie(cellules, l.fins);
+        l.octets.assign(cellules);
         rep.m_lignes.push_back(std::move(l));
     }
     // What follows the announced rows is not part of the book: a save would drop it.
@@ -297,16 +320,33 @@ QString FichierRep::ChargeDepuisOctets(const QByteArray& octets, const QString& 
     return AnalyseDans(lecteur, octets.size(), chemin, resultat, avertissement);
 }
 
-// The byte loops below must stay loops: made into memcpy calls, they would cost more.
-__attribute__((optimize("no-tree-loop-distribute-patterns"))) QByteArray
-FichierRep::Serialise(const Repertoire& rep)
+// The file's bytes, a block at a time: each block goes to `sortie` (a callable
+// taking a pointer and a size, returning false to stop) as soon as it is full, so
+// the whole file never sits in memory. The byte loops below must stay loops: made
+// into memcpy calls, they would cost more.
+template <class Sortie>
+__attribute__((optimize("no-tree-loop-distribute-patterns"))) bool
+FichierRep::Produit(const Repertoire& rep, Sortie&& sortie)
 {
-    // Written straight into a buffer sized for the worst case: folding only shrinks.
-    size_t taille = 48;
-    for (const auto& l : rep.m_lignes)
-        taille += l.octets.size() + l.flag.size() + 2 * (NbColonnes + 1);
-    QByteArray sortie(static_cast<qsizetype>(taille), Qt::Uninitialized);
-    char* p = sortie.data();
+    constexpr size_t Bloc = 1 << 20;
+    std::vector<char> tampon(Bloc);
+    char* p = tampon.data();
+    const auto vide = [&]() {
+        const bool ok = sortie(tampon.data(), static_cast<size_t>(p - tampon.data()));
+        p = tampon.data();
+        return ok;
+    };
+    // Room for `n` more bytes: the block is written out first, or grown for a row
+    // larger than a block. Folding only shrinks, so a row's size bounds its output.
+    const auto place = [&](size_t n) {
+        if (static_cast<size_t>(tampon.data() + tampon.size() - p) >= n) return true;
+        if (!vide()) return false;
+        if (tampon.size() < n) {
+            tampon.resize(n);
+            p = tampon.data();
+        }
+        return true;
+    };
     const auto ajouteTexte = [&p](const std::string& t) {
         std::memcpy(p, t.data(), t.size());
         p += t.size();
@@ -330,9 +370,11 @@ FichierRep::Serialise(const Repertoire& rep)
         *p++ = '\r';
         *p++ = '\n';
     };
+    place(64);
     ajouteTexte(std::to_string(rep.NbLignes()));
     ajouteTexte(std::to_string(rep.ColonneTri()));
     for (const auto& l : rep.m_lignes) {
+        if (!place(l.octets.size() + l.flag.size() + 2 * (NbColonnes + 1))) return false;
         ajoutePlie(l.flag.data(), l.flag.data() + l.flag.size());
         const bool saut = std::memchr(l.octets.data(), '\n', l.octets.size()) != nullptr;
         uint32_t debut = 0;
@@ -358,15 +400,24 @@ FichierRep::Serialise(const Repertoire& rep)
             debut = fin;
         }
     }
-    sortie.truncate(static_cast<qsizetype>(p - sortie.data()));
+    return vide();
+}
+
+QByteArray FichierRep::Serialise(const Repertoire& rep)
+{
+    QByteArray sortie;
+    Produit(rep, [&sortie](const char* o, size_t n) {
+        sortie.append(o, static_cast<qsizetype>(n));
+        return true;
+    });
     return sortie;
 }
 
 QString FichierRep::EcritRepertoire(const QString& chemin, Repertoire& rep)
 {
-    const QByteArray octets = Serialise(rep);
-    const QString raison =
-        FichierSur::Ecrit(chemin, octets.constData(), static_cast<size_t>(octets.size()));
+    EcritureSure fichier(chemin);
+    Produit(rep, [&fichier](const char* o, size_t n) { return fichier.Ecrit(o, n); });
+    const QString raison = fichier.Termine();
     if (!raison.isEmpty())
         return QString::fromUtf8("Impossible d'enregistrer le répertoire « %1 » :\n%2")
             .arg(chemin, raison);

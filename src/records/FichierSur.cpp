@@ -100,23 +100,52 @@ QString Termine(int fd, const QByteArray& temporaire, const QByteArray& cible)
 
 QString FichierSur::Ecrit(const QString& chemin, const char* octets, size_t taille)
 {
-    const QByteArray cible = Natif(chemin);
-    QByteArray temporaire;
-    const int fd = CreeTemporaire(cible, temporaire);
-    if (fd < 0) return Raison(errno);
+    EcritureSure fichier(chemin);
+    fichier.Ecrit(octets, taille);
+    return fichier.Termine();
+}
+
+EcritureSure::EcritureSure(const QString& chemin) : m_cible(Natif(chemin))
+{
+    m_fd = CreeTemporaire(m_cible, m_temporaire);
+    if (m_fd < 0) m_erreur = errno;
+}
+
+EcritureSure::~EcritureSure()
+{
+    if (m_fd >= 0) {
+        close(m_fd);
+        unlink(m_temporaire.constData());
+    }
+}
+
+bool EcritureSure::Ecrit(const char* octets, size_t taille)
+{
+    if (m_erreur != 0 || m_fd < 0) return false;
     size_t ecrits = 0;
     while (ecrits < taille) {
-        const ssize_t n = write(fd, octets + ecrits, taille - ecrits);
+        const ssize_t n = write(m_fd, octets + ecrits, taille - ecrits);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
-            const int e = n < 0 ? errno : ENOSPC;
-            close(fd);
-            unlink(temporaire.constData());
-            return Raison(e);
+            m_erreur = n < 0 ? errno : ENOSPC;
+            return false;
         }
         ecrits += static_cast<size_t>(n);
     }
-    return Termine(fd, temporaire, cible);
+    return true;
+}
+
+QString EcritureSure::Termine()
+{
+    if (m_fd < 0) return Raison(m_erreur ? m_erreur : EBADF);
+    const int fd = m_fd;
+    m_fd = -1;
+    if (m_erreur != 0) {
+        close(fd);
+        unlink(m_temporaire.constData());
+        return Raison(m_erreur);
+    }
+    return ::Termine(fd, m_temporaire, m_cible);
 }
 
 QString FichierSur::Temporaire(const QString& chemin, QString* raison)

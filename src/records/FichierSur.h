@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <cstddef>
 
@@ -27,4 +28,26 @@ public:
     // Set when the last successful replacement could not keep the old file's owner
     // or group (the system refused it): the caller may tell the user.
     static bool ProprietairePerdu();
+};
+
+// The same safe write, for a file produced a block at a time. Nothing replaces the
+// target until Termine succeeds; a writer dropped before that leaves no trace.
+class EcritureSure
+{
+public:
+    explicit EcritureSure(const QString& chemin);
+    ~EcritureSure();
+    EcritureSure(const EcritureSure&) = delete;
+    EcritureSure& operator=(const EcritureSure&) = delete;
+
+    // False once a write failed; later writes are ignored and Termine reports why.
+    bool Ecrit(const char* octets, size_t taille);
+    // Empty on success; otherwise the system's reason in French.
+    QString Termine();
+
+private:
+    QByteArray m_cible;
+    QByteArray m_temporaire;
+    int m_fd = -1;
+    int m_erreur = 0;
 };
