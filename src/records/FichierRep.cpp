@@ -201,6 +201,7 @@ QString FichierRep::Analyse(Lecteur& lecteur, long long taille, const QString& c
     // Each row's cells are gathered in one reused buffer, then copied once into a
     // string of their exact size.
     std::string cellules;
+    std::array<uint32_t, NbColonnes> fins{};
     for (long long r = 0; r < nbLignes; ++r) {
         Repertoire::Ligne l;
         if (!lecteur.LitLigne(ligne)) {
@@ -217,11 +218,11 @@ QString FichierRep::Analyse(Lecteur& lecteur, long long taille, const QString& c
             if (cellules.size() + 2 * ligne.size() >= std::numeric_limits<uint32_t>::max())
                 return Echec(chemin, QString::fromUtf8("une fiche dépasse 4 Go."));
             cellules.append(ligne);
-            l.fins[static_cast<size_t>(c)] = static_cast<uint32_t>(cellules.size());
+            fins[static_cast<size_t>(c)] = static_cast<uint32_t>(cellules.size());
         }
         // Folded line breaks are rare: the row is unfolded only when it holds one.
-        if (std::memchr(cellules.data(), '\a', cellules.size())) Deplie(cellules, l.fins);
-        l.octets.assign(cellules);
+        if (std::memchr(cellules.data(), '\a', cellules.size())) Deplie(cellules, fins);
+        l.Assigne(cellules, fins.data());
         rep.m_lignes.push_back(std::move(l));
     }
     // What follows the announced rows is not part of the book: a save would drop it.
@@ -374,18 +375,20 @@ FichierRep::Produit(const Repertoire& rep, Sortie&& sortie)
     ajouteTexte(std::to_string(rep.NbLignes()));
     ajouteTexte(std::to_string(rep.ColonneTri()));
     for (const auto& l : rep.m_lignes) {
-        if (!place(l.octets.size() + l.flag.size() + 2 * (NbColonnes + 1))) return false;
+        const std::string_view octets = l.Octets();
+        const uint32_t* fins = l.Fins();
+        if (!place(octets.size() + l.flag.size() + 2 * (NbColonnes + 1))) return false;
         ajoutePlie(l.flag.data(), l.flag.data() + l.flag.size());
-        const bool saut = std::memchr(l.octets.data(), '\n', l.octets.size()) != nullptr;
+        const bool saut = std::memchr(octets.data(), '\n', octets.size()) != nullptr;
         uint32_t debut = 0;
         for (int c = 0; c < NbColonnes; ++c) {
-            const uint32_t fin = l.fins[static_cast<size_t>(c)];
+            const uint32_t fin = fins[c];
             if (saut) {
-                ajoutePlie(l.octets.data() + debut, l.octets.data() + fin);
+                ajoutePlie(octets.data() + debut, octets.data() + fin);
             } else {
                 // Most cells hold a few bytes: copied here, they cost less than a
                 // call to memcpy each.
-                const char* source = l.octets.data() + debut;
+                const char* source = octets.data() + debut;
                 const uint32_t n = fin - debut;
                 if (n > 16) {
                     std::memcpy(p, source, n);

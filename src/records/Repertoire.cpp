@@ -1,6 +1,32 @@
 #include "Repertoire.h"
 
+#include <cstring>
 #include <stdexcept>
+
+const uint32_t* Repertoire::Ligne::FinsVides()
+{
+    static const std::array<uint32_t, NbColonnes> vides{};
+    return vides.data();
+}
+
+void Repertoire::Ligne::Assigne(std::string_view cellules, const uint32_t* fins)
+{
+    if (cellules.empty()) {
+        m_bloc.reset();
+        return;
+    }
+    const size_t mots = NbColonnes + (cellules.size() + sizeof(uint32_t) - 1) / sizeof(uint32_t);
+    std::unique_ptr<uint32_t[]> bloc(new uint32_t[mots]);
+    std::memcpy(bloc.get(), fins, NbColonnes * sizeof(uint32_t));
+    std::memcpy(bloc.get() + NbColonnes, cellules.data(), cellules.size());
+    m_bloc = std::move(bloc);
+}
+
+size_t Repertoire::Ligne::OctetsAlloues() const
+{
+    if (!m_bloc) return 0;
+    return NbColonnes * sizeof(uint32_t) + m_bloc[NbColonnes - 1];
+}
 
 Repertoire::Ligne Repertoire::LigneVide()
 {
@@ -10,10 +36,13 @@ Repertoire::Ligne Repertoire::LigneVide()
 Repertoire::Repertoire()
 {
     Ligne entete;
+    std::string titres;
+    std::array<uint32_t, NbColonnes> fins{};
     for (int c = 0; c < NbColonnes; ++c) {
-        entete.octets += Champs::Titre(c);
-        entete.fins[static_cast<size_t>(c)] = static_cast<uint32_t>(entete.octets.size());
+        titres += Champs::Titre(c);
+        fins[static_cast<size_t>(c)] = static_cast<uint32_t>(titres.size());
     }
+    entete.Assigne(titres, fins.data());
     m_lignes.push_back(std::move(entete));
     m_lignes.push_back(LigneVide());
 }
@@ -22,21 +51,28 @@ std::string_view Repertoire::Cellule(int colonne, int ligne) const
 {
     const Ligne& l = m_lignes.at(static_cast<size_t>(ligne));
     if (colonne < 0 || colonne >= NbColonnes) throw std::out_of_range("colonne");
-    const uint32_t debut = colonne == 0 ? 0 : l.fins[static_cast<size_t>(colonne - 1)];
-    return std::string_view(l.octets).substr(debut, l.fins[static_cast<size_t>(colonne)] - debut);
+    const uint32_t* fins = l.Fins();
+    const uint32_t debut = colonne == 0 ? 0 : fins[colonne - 1];
+    return l.Octets().substr(debut, fins[colonne] - debut);
 }
 
 void Repertoire::SetCellule(int colonne, int ligne, std::string_view texte)
 {
     Ligne& l = m_lignes.at(static_cast<size_t>(ligne));
     if (colonne < 0 || colonne >= NbColonnes) throw std::out_of_range("colonne");
-    const uint32_t debut = colonne == 0 ? 0 : l.fins[static_cast<size_t>(colonne - 1)];
-    const uint32_t ancien = l.fins[static_cast<size_t>(colonne)] - debut;
-    l.octets.replace(debut, ancien, texte);
-    const int64_t delta = static_cast<int64_t>(texte.size()) - ancien;
-    for (int c = colonne; c < NbColonnes; ++c)
-        l.fins[static_cast<size_t>(c)] =
-            static_cast<uint32_t>(l.fins[static_cast<size_t>(c)] + delta);
+    const uint32_t* anciennes = l.Fins();
+    const std::string_view octets = l.Octets();
+    const uint32_t debut = colonne == 0 ? 0 : anciennes[colonne - 1];
+    const uint32_t fin = anciennes[colonne];
+    std::string cellules;
+    cellules.reserve(octets.size() - (fin - debut) + texte.size());
+    cellules.append(octets.substr(0, debut)).append(texte).append(octets.substr(fin));
+    std::array<uint32_t, NbColonnes> fins;
+    const int64_t delta = static_cast<int64_t>(texte.size()) - (fin - debut);
+    for (int c = 0; c < NbColonnes; ++c)
+        fins[static_cast<size_t>(c)] =
+            c < colonne ? anciennes[c] : static_cast<uint32_t>(anciennes[c] + delta);
+    l.Assigne(cellules, fins.data());
 }
 
 void Repertoire::SetNbLignes(int n)
@@ -57,9 +93,7 @@ void Repertoire::CopieLigne(int de, int vers)
 
 void Repertoire::EffaceLigne(int ligne)
 {
-    Ligne& l = m_lignes.at(static_cast<size_t>(ligne));
-    l.octets.clear();
-    l.fins.fill(0);
+    m_lignes.at(static_cast<size_t>(ligne)).Efface();
 }
 
 void Repertoire::EchangeLignes(int a, int b)
@@ -139,7 +173,7 @@ size_t Repertoire::OctetsUtilises() const
 {
     size_t total = m_lignes.capacity() * sizeof(Ligne);
     for (const Ligne& l : m_lignes) {
-        if (l.octets.capacity() > 15) total += l.octets.capacity() + 1;
+        total += l.OctetsAlloues();
         if (l.flag.capacity() > 15) total += l.flag.capacity() + 1;
     }
     return total;

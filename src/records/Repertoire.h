@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <array>
+#include <memory>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -75,17 +76,49 @@ public:
     VueLigne Vue(int ligne) const
     {
         const Ligne& l = m_lignes[static_cast<size_t>(ligne)];
-        return {l.octets, l.fins.data()};
+        return {l.Octets(), l.Fins()};
     }
 
     // Bytes held by the table, for the benchmark.
     size_t OctetsUtilises() const;
 
 private:
-    struct Ligne {
-        std::string octets; // the 46 cells, end to end
-        std::array<uint32_t, NbColonnes> fins{};
+    // One row: its flag, and one block holding the 46 cells' ends followed by the
+    // cells end to end; an empty row holds no block at all, so a book of blank
+    // records costs little more than their flags.
+    class Ligne
+    {
+    public:
+        Ligne() = default;
+        Ligne(const Ligne& autre) : flag(autre.flag) { Assigne(autre.Octets(), autre.Fins()); }
+        Ligne& operator=(const Ligne& autre)
+        {
+            if (this != &autre) {
+                flag = autre.flag;
+                Assigne(autre.Octets(), autre.Fins());
+            }
+            return *this;
+        }
+        Ligne(Ligne&&) noexcept = default;
+        Ligne& operator=(Ligne&&) noexcept = default;
+
+        // The cells end to end and the end of each (fins[45] == cellules.size()).
+        void Assigne(std::string_view cellules, const uint32_t* fins);
+        void Efface() { m_bloc.reset(); }
+        const uint32_t* Fins() const { return m_bloc ? m_bloc.get() : FinsVides(); }
+        std::string_view Octets() const
+        {
+            if (!m_bloc) return {};
+            return {reinterpret_cast<const char*>(m_bloc.get() + NbColonnes),
+                    m_bloc[NbColonnes - 1]};
+        }
+        size_t OctetsAlloues() const;
+
         std::string flag = "0";
+
+    private:
+        static const uint32_t* FinsVides();
+        std::unique_ptr<uint32_t[]> m_bloc;
     };
     friend class FichierRep;
 

@@ -68,17 +68,19 @@ Chercheur::Resultat Chercheur::ChercheAvant(const Repertoire& rep, const Options
     std::string octets;
     if (!Octets(texte, octets)) return {};
     const Correspondance motif(octets);
-    const Colonnes cols = ColonnesCherchees(options);
+    std::array<bool, NbColonnes> cherchee{};
+    for (int c = 0; c <= DerniereColonne(); ++c)
+        cherchee[static_cast<size_t>(c)] = options.IsFieldSearched(c);
     const int derniereLigne = rep.NbFiches();
     for (int r = std::max(m_ligne, 1); r <= derniereLigne; ++r) {
-        const int depart = r == m_ligne ? m_colonne : 0;
-        for (int i = 0; i < cols.n; ++i) {
-            const int c = cols.c[static_cast<size_t>(i)];
-            if (c < depart || !motif.Trouve(rep.Cellule(c, r))) continue;
-            if (texte == m_dernierTexte) m_suivant = true;
-            SetCurseur(c + 1, r);
-            return {true, c, r};
-        }
+        const int depart = r == m_ligne ? std::max(m_colonne, 0) : 0;
+        const Repertoire::VueLigne v = rep.Vue(r);
+        const int c =
+            motif.PremiereColonne(v.octets, v.fins, depart, DerniereColonne(), cherchee.data());
+        if (c < 0) continue;
+        if (texte == m_dernierTexte) m_suivant = true;
+        SetCurseur(c + 1, r);
+        return {true, c, r};
     }
     return {};
 }

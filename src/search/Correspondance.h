@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 // The matching rule shared by every search: only the letters a to z are folded to
@@ -28,6 +29,12 @@ public:
     {
         return Correspondance(texte).Position(cellule);
     }
+
+    // The first column from `depart` to `derniere` whose cell holds the text, among
+    // those `cherchee` marks, in a row given as its cells end to end and the end of
+    // each; -1 when none. One pass over the row's bytes, no call per cell.
+    int PremiereColonne(std::string_view octets, const uint32_t* fins, int depart, int derniere,
+                        const bool* cherchee) const;
 
     static unsigned char Majuscule(unsigned char c)
     {
@@ -67,5 +74,26 @@ inline std::ptrdiff_t Correspondance::Position(std::string_view cellule) const
     const size_t debuts = cellule.size() - n + 1;
     for (size_t i = 0; i < debuts; ++i)
         if (Candidat(h[i]) && SuiteEgale(h + i)) return static_cast<std::ptrdiff_t>(i);
+    return -1;
+}
+
+inline int Correspondance::PremiereColonne(std::string_view octets, const uint32_t* fins,
+                                           int depart, int derniere, const bool* cherchee) const
+{
+    const size_t n = m_texte.size();
+    if (n == 0 || depart > derniere) return -1;
+    const auto* h = reinterpret_cast<const unsigned char*>(octets.data());
+    int c = depart;
+    const size_t fin = fins[derniere];
+    for (size_t i = c == 0 ? 0 : fins[c - 1]; i < fin; ++i) {
+        if (!Candidat(h[i])) continue;
+        while (fins[c] <= i)
+            ++c;
+        if (!cherchee[c]) {
+            i = fins[c] - 1; // the rest of this cell is not searched
+            continue;
+        }
+        if (i + n <= fins[c] && SuiteEgale(h + i)) return c;
+    }
     return -1;
 }
