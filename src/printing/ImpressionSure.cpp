@@ -5,10 +5,7 @@
 #include <QFileInfo>
 #include <QPrinter>
 
-ImpressionSure::ImpressionSure(QPrinter& imprimante)
-    : m_imprimante(imprimante)
-{
-}
+ImpressionSure::ImpressionSure(QPrinter& imprimante) : m_imprimante(imprimante) {}
 
 ImpressionSure::~ImpressionSure()
 {
@@ -17,8 +14,8 @@ ImpressionSure::~ImpressionSure()
 
 bool ImpressionSure::Commence(QString* raison)
 {
-    if (m_imprimante.outputFormat() != QPrinter::PdfFormat
-        || m_imprimante.outputFileName().isEmpty())
+    if (m_imprimante.outputFormat() != QPrinter::PdfFormat ||
+        m_imprimante.outputFileName().isEmpty())
         return true;
     m_cible = m_imprimante.outputFileName();
     m_temporaire = FichierSur::Temporaire(m_cible, raison);
