@@ -51,9 +51,13 @@ TProgramme::TProgramme(const QString& cheminReglages, const QString& dossierProg
     QObject::connect(menus->Item(C::RechercheSelective), &QAction::triggered, m_schOpt,
                      [this] { m_schOpt->exec(); });
     m_impression = new TImpression(*fiche, *m_copyOpt, fiche);
+    // A PDF file can always be printed: the print command never waits for a printer.
     menus->SetDisponible(C::Copier, true);
+    menus->SetDisponible(C::Imprimer, true);
     for (QAction* a : {menus->Item(C::Copier), menus->Bouton(C::Copier)})
         QObject::connect(a, &QAction::triggered, m_impression, &TImpression::Copier1Click);
+    for (QAction* a : {menus->Item(C::Imprimer), menus->Bouton(C::Imprimer)})
+        QObject::connect(a, &QAction::triggered, m_impression, &TImpression::Imprimer1Click);
 
     // The write at close: each window's keys at their step.
     ReglagesFiche::Contribue(m_ecriture, m_etatFermeture);
