@@ -1,11 +1,15 @@
 #include "TImpression.h"
 
 #include "mainwindow/CurseurOccupe.h"
+#include "mainwindow/TCadrePhoto.h"
 #include "mainwindow/TFiche.h"
 #include "mainwindow/TGrille.h"
 #include "mainwindow/TMessage.h"
+#include "mainwindow/TPagesFiche.h"
 #include "printing/CopieIntelligente.h"
+#include "printing/DessinFiche.h"
 #include "printing/FluxImpression.h"
+#include "printing/GeometrieFiche.h"
 #include "printing/ImpressionListe.h"
 #include "printing/SurfacePeintre.h"
 #include "printing/TCopyOpt.h"
@@ -15,11 +19,19 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
+#include <QDir>
 #include <QFontDialog>
 #include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QScopedValueRollback>
+#include <QTabWidget>
+#include <QTextBlock>
+#include <QTextLayout>
 
 TImpression::TImpression(TFiche& fiche, TCopyOpt& copyOpt, QObject* parent)
     : QObject(parent), m_fiche(fiche), m_copyOpt(copyOpt),
@@ -92,7 +104,7 @@ void TImpression::MetDansPressePapiers(const std::string& octets)
 
 bool TImpression::Imprimer1Click()
 {
-    return m_fiche.ListeAffichee() ? ImprimeListe() : false;
+    return m_fiche.ListeAffichee() ? ImprimeListe() : ImprimeFiche();
 }
 
 ChoixImpression TImpression::ChoixPropose() const
@@ -179,6 +191,118 @@ bool TImpression::ImprimeListe()
         CurseurOccupe occupe;
         raison = travail.Termine();
     }
+    if (!raison.isEmpty()) {
+        Echec(raison);
+        return false;
+    }
+    return true;
+}
+
+namespace
+{
+
+// The notes' lines as the memo wraps them on screen.
+QStringList LignesAffichees(const QPlainTextEdit* memo)
+{
+    QStringList lignes;
+    const qreal largeur = memo->viewport()->width() - 2 * memo->document()->documentMargin();
+    QTextOption option;
+    option.setWrapMode(memo->wordWrapMode());
+    for (QTextBlock bloc = memo->document()->begin(); bloc.isValid(); bloc = bloc.next()) {
+        const QString texte = bloc.text();
+        QTextLayout disposition(texte, memo->font());
+        disposition.setTextOption(option);
+        disposition.beginLayout();
+        for (QTextLine l = disposition.createLine(); l.isValid(); l = disposition.createLine())
+            l.setLineWidth(largeur);
+        disposition.endLayout();
+        if (disposition.lineCount() == 0) lignes << QString();
+        for (int i = 0; i < disposition.lineCount(); ++i) {
+            const QTextLine l = disposition.lineAt(i);
+            lignes << texte.mid(l.textStart(), l.textLength());
+        }
+    }
+    return lignes;
+}
+
+int AlignementHorizontal(Qt::Alignment a)
+{
+    if (a & Qt::AlignHCenter) return Qt::AlignHCenter;
+    if (a & (Qt::AlignRight | Qt::AlignTrailing)) return Qt::AlignRight;
+    return Qt::AlignLeft;
+}
+
+} // namespace
+
+PageImprimee TImpression::Releve() const
+{
+    using S = PageImprimee::Sorte;
+    static const char* const suffixes[] = {
+        " - Coordonnées privées", " - Coordonnées professionnelles", " - Coordonnées bancaires"};
+    const int index = std::clamp(m_fiche.PageControl()->currentIndex(), 0, 2);
+    TPagesFiche* pages = m_fiche.PagesFiche();
+    const QWidget* page = pages->Page(static_cast<PageFiche>(index));
+
+    PageImprimee r;
+    r.titre = m_fiche.windowTitle() + QString::fromUtf8(suffixes[index]);
+    r.taille = page->minimumSize();
+    const auto* cadre = static_cast<const TCadrePhoto*>(pages->CadrePhoto());
+    r.cadrePhoto = cadre->geometry();
+    if (cadre->AUneImage()) {
+        r.photo = cadre->Image();
+    } else {
+        const std::string nom = m_fiche.Rep().CelluleStr(Photo, m_fiche.LigneCourante());
+        if (!nom.empty())
+            r.photo = QImage(QDir(m_fiche.DossierImages()).filePath(CodePage::VersUnicode(nom)));
+    }
+    for (const QWidget* w : page->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (!w->isVisibleTo(page)) continue;
+        PageImprimee::Element e{S::Libelle, w->geometry(), {}, Qt::AlignLeft, {}};
+        if (const auto* l = qobject_cast<const QLabel*>(w)) {
+            e.texte = l->text();
+            e.alignement = AlignementHorizontal(l->alignment());
+        } else if (const auto* c = qobject_cast<const QComboBox*>(w)) {
+            e.sorte = S::Liste;
+            e.texte = c->currentText();
+        } else if (const auto* l = qobject_cast<const QLineEdit*>(w)) {
+            e.sorte = S::Edition;
+            e.texte = l->text();
+        } else if (const auto* m = qobject_cast<const QPlainTextEdit*>(w)) {
+            e.sorte = S::Notes;
+            e.lignes = LignesAffichees(m);
+        } else {
+            continue; // the photo frame and the bevel are drawn apart, or not at all
+        }
+        r.elements.push_back(std::move(e));
+    }
+    return r;
+}
+
+bool TImpression::ImprimeFiche()
+{
+    ChoixImpression choix = ChoixPropose();
+    if (!ChoisitImpression(choix, 0)) return false;
+    m_dernierChoix.imprimante = choix.imprimante;
+
+    CurseurOccupe occupe;
+    QCoreApplication::processEvents(); // the window repaints under the closed dialog
+    QPrinter imprimante(QPrinter::HighResolution);
+    choix.Applique(imprimante);
+    imprimante.setDocName(QString::fromUtf8("Carnet d'adresses : Fiche"));
+    imprimante.setPageOrientation(QPageLayout::Portrait);
+    const PageImprimee page = Releve();
+
+    TravailImpression travail(imprimante);
+    QString raison;
+    if (!travail.Commence(&raison)) {
+        Echec(raison);
+        return false;
+    }
+    const GeometrieFiche geometrie(double(imprimante.logicalDpiX()) / m_fiche.logicalDpiX(),
+                                   double(imprimante.logicalDpiY()) / m_fiche.logicalDpiY(),
+                                   imprimante.width(), imprimante.height(), page.taille);
+    DessinFiche::DessinePage(travail.Peintre(), page, geometrie);
+    raison = travail.Termine();
     if (!raison.isEmpty()) {
         Echec(raison);
         return false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "printing/ChoixImpression.h"
+#include "printing/PageImprimee.h"
 #include "printing/PlageCellules.h"
 
 #include <QFont>
@@ -8,6 +9,7 @@
 #include <QString>
 #include <functional>
 
+class QPrinter;
 class QProgressDialog;
 class TCopyOpt;
 class TDialogueImpression;
@@ -35,6 +37,10 @@ public:
     // The list, or the grid's block, on landscape pages in a font the user picks.
     // True when the job was printed; a failure is told in a message box.
     bool ImprimeListe();
+    // The record page shown, on one portrait page.
+    bool ImprimeFiche();
+    // The record page shown as the print takes it.
+    PageImprimee Releve() const;
 
     // The print dialog and the font dialog; tests replace them.
     std::function<bool(ChoixImpression& choix, int options)> ChoisitImpression;
