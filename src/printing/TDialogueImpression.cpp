@@ -67,7 +67,10 @@ TDialogueImpression::TDialogueImpression(QWidget* parent) : QDialog(parent)
 
     auto* formulaire = new QFormLayout;
     formulaire->addRow(QStringLiteral("&Imprimante :"), m_imprimantes);
-    formulaire->addRow(QStringLiteral("&Fichier :"), ligneFichier);
+    // A row holding a layout gets no buddy: its label is made here so that Alt+F works.
+    auto* etiquetteFichier = new QLabel(QStringLiteral("&Fichier :"), this);
+    etiquetteFichier->setBuddy(m_fichier);
+    formulaire->addRow(etiquetteFichier, ligneFichier);
     auto* colonne = new QVBoxLayout(this);
     colonne->addLayout(formulaire);
     colonne->addWidget(m_etendue);

@@ -186,6 +186,14 @@ private slots:
         auto p = Demarre(rep);
         const QList<Mot> mots = Imprime(*p, TFiche::PagePrive);
         QVERIFY(!mots.isEmpty());
+        // "Arial" is printed in its metric twin.
+        QProcess polices;
+        polices.start(u"pdffonts"_s, {m_pdf});
+        polices.waitForFinished(60000);
+        const QString liste = QString::fromUtf8(polices.readAllStandardOutput());
+        QVERIFY2(liste.contains(u"LiberationSans-Bold"_s) &&
+                     liste.contains(QRegularExpression(u"LiberationSans\\s"_s)),
+                 qPrintable(liste));
 
         QPrinter imprimante(QPrinter::HighResolution);
         imprimante.setOutputFormat(QPrinter::PdfFormat);

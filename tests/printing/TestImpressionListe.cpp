@@ -7,6 +7,7 @@
 #include "mainwindow/TProgramme.h"
 #include "printing/FluxImpression.h"
 #include "printing/ImpressionListe.h"
+#include "printing/ImpressionSure.h"
 #include "printing/TDialogueImpression.h"
 #include "printing/TImpression.h"
 #include "printing/TravailImpression.h"
@@ -336,6 +337,44 @@ private slots:
         QCOMPARE(QDir(m_dossier->path()).entryList(QDir::Files),
                  (QStringList{u"Amis.REP"_s, u"liste.pdf"_s}));
         QVERIFY(!f->Rep().Modifie());
+    }
+
+    // A PDF whose end never reached the disk (a full disk the writer did not report)
+    // is refused, and the file already there is kept.
+    void pdfIncomplet()
+    {
+        const QString pdf = m_dossier->filePath(u"garde.pdf"_s);
+        QFile ancien(pdf);
+        QVERIFY(ancien.open(QIODevice::WriteOnly));
+        ancien.write("ancien");
+        ancien.close();
+        QPrinter imprimante(QPrinter::HighResolution);
+        imprimante.setOutputFormat(QPrinter::PdfFormat);
+        imprimante.setOutputFileName(pdf);
+        {
+            TravailImpression travail(imprimante);
+            QString raison;
+            QVERIFY(travail.Commence(&raison));
+            travail.Peintre().drawText(100, 100, u"x"_s);
+            QVERIFY(travail.Termine().isEmpty());
+        }
+        QVERIFY(QFile(pdf).size() > 100);
+        QVERIFY(ancien.open(QIODevice::WriteOnly));
+        ancien.write("ancien");
+        ancien.close();
+
+        ImpressionSure sure(imprimante);
+        QString raison;
+        QVERIFY(sure.Commence(&raison));
+        QFile tronque(imprimante.outputFileName());
+        QVERIFY(tronque.open(QIODevice::WriteOnly));
+        tronque.write("%PDF-1.4\n1 0 obj\n<<");
+        tronque.close();
+        QVERIFY(!sure.Termine().isEmpty());
+        QCOMPARE(imprimante.outputFileName(), pdf);
+        QVERIFY(ancien.open(QIODevice::ReadOnly));
+        QCOMPARE(ancien.readAll(), QByteArray("ancien"));
+        QCOMPARE(QDir(m_dossier->path()).entryList(QDir::Files), QStringList{u"garde.pdf"_s});
     }
 };
 
