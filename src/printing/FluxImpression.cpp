@@ -38,22 +38,12 @@ void FluxImpression::EcritSegment(const QString& segment)
         // The longest start of the run that does not pass the right edge: what
         // removing characters from its end, one at a time, would leave.
         int tient = static_cast<int>(reste.size());
-        int largeur = m_surface.Largeur(reste);
+        const int largeur = m_surface.Largeur(reste);
         if (m_x + largeur > largeurPage) {
-            int bas = 0;      // fits
-            int haut = tient; // does not fit
-            while (haut - bas > 1) {
-                const int milieu = (bas + haut) / 2;
-                if (m_x + m_surface.Largeur(reste, milieu) > largeurPage)
-                    haut = milieu;
-                else
-                    bas = milieu;
-            }
-            tient = bas;
+            tient = m_surface.Tient(reste, largeurPage - m_x);
             // A character wider than the whole page still prints, alone on its line,
             // so that the stream always moves on.
             if (tient == 0 && m_x == 0) tient = 1;
-            largeur = tient > 0 ? m_surface.Largeur(reste, tient) : 0;
         }
         if (tient > 0) {
             const QString partie = reste.left(tient);

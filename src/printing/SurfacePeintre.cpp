@@ -2,6 +2,7 @@
 
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QTextLayout>
 
 SurfacePeintre::SurfacePeintre(QPainter& peintre, QPagedPaintDevice& device)
     : m_peintre(peintre), m_device(device), m_mesures(peintre.font(), &device),
@@ -12,6 +13,33 @@ SurfacePeintre::SurfacePeintre(QPainter& peintre, QPagedPaintDevice& device)
 int SurfacePeintre::Largeur(const QString& texte, int longueur) const
 {
     return m_mesures.horizontalAdvance(texte, longueur);
+}
+
+int SurfacePeintre::Tient(const QString& texte, int largeur) const
+{
+    // One layout of the whole run gives every character's position: it points at the
+    // cut, which the prefix's own measure then settles, so that the result is what
+    // measuring prefixes alone would give.
+    const int n = static_cast<int>(texte.size());
+    QTextLayout disposition(texte, m_peintre.font(), &m_device);
+    disposition.beginLayout();
+    QTextLine ligne = disposition.createLine();
+    ligne.setLineWidth(1e9);
+    disposition.endLayout();
+    int bas = 0;
+    int haut = n + 1;
+    while (haut - bas > 1) {
+        const int milieu = (bas + haut) / 2;
+        if (ligne.cursorToX(milieu) > largeur)
+            haut = milieu;
+        else
+            bas = milieu;
+    }
+    while (bas > 0 && Largeur(texte, bas) > largeur)
+        --bas;
+    while (bas < n && Largeur(texte, bas + 1) <= largeur)
+        ++bas;
+    return bas;
 }
 
 int SurfacePeintre::Hauteur(const QString&) const

@@ -15,6 +15,10 @@ public:
     // Width of the first `longueur` characters (all of them for -1).
     virtual int Largeur(const QString& texte, int longueur = -1) const = 0;
     virtual int Hauteur(const QString& texte) const = 0;
+    // How many leading characters of `texte` are at most `largeur` wide: what
+    // removing characters from its end, one at a time, until it fits would leave.
+    // Surfaces that can do it in fewer measures override it.
+    virtual int Tient(const QString& texte, int largeur) const;
     virtual int LargeurMoyenne() const = 0;   // average character width of the font
     virtual int HauteurCaractere() const = 0; // character height of the font
     // Draws `texte` on one line with its top-left corner at (x, y).
