@@ -37,14 +37,11 @@ void FluxImpression::EcritSegment(const QString& segment)
     while (!reste.isEmpty()) {
         // The longest start of the run that does not pass the right edge: what
         // removing characters from its end, one at a time, would leave.
-        int tient = static_cast<int>(reste.size());
-        const int largeur = m_surface.Largeur(reste);
-        if (m_x + largeur > largeurPage) {
-            tient = m_surface.Tient(reste, largeurPage - m_x);
-            // A character wider than the whole page still prints, alone on its line,
-            // so that the stream always moves on.
-            if (tient == 0 && m_x == 0) tient = 1;
-        }
+        int largeur = 0;
+        int tient = m_surface.Tient(reste, largeurPage - m_x, largeur);
+        // A character wider than the whole page still prints, alone on its line, so
+        // that the stream always moves on.
+        if (tient == 0 && m_x == 0) tient = 1;
         if (tient > 0) {
             const QString partie = reste.left(tient);
             m_surface.Dessine(m_x, m_y, partie);

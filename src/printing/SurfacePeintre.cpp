@@ -15,17 +15,23 @@ int SurfacePeintre::Largeur(const QString& texte, int longueur) const
     return m_mesures.horizontalAdvance(texte, longueur);
 }
 
-int SurfacePeintre::Tient(const QString& texte, int largeur) const
+int SurfacePeintre::Tient(const QString& texte, int largeur, int& largeurTexte) const
 {
-    // One layout of the whole run gives every character's position: it points at the
-    // cut, which the prefix's own measure then settles, so that the result is what
-    // measuring prefixes alone would give.
+    // One layout of the whole run gives its width and every character's position:
+    // they point at the cut, which the prefix's own measure then settles, so that the
+    // result is what measuring prefixes alone would give.
     const int n = static_cast<int>(texte.size());
     QTextLayout disposition(texte, m_peintre.font(), &m_device);
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    disposition.setTextOption(option);
     disposition.beginLayout();
     QTextLine ligne = disposition.createLine();
-    ligne.setLineWidth(1e9);
     disposition.endLayout();
+    const qreal naturelle = ligne.naturalTextWidth();
+    // Near the edge, rounding could tell apart the layout and the measure: measure.
+    largeurTexte = naturelle < largeur - 2 ? qRound(naturelle) : Largeur(texte);
+    if (largeurTexte <= largeur) return n;
     int bas = 0;
     int haut = n + 1;
     while (haut - bas > 1) {

@@ -18,7 +18,7 @@ public:
     int HauteurPage() const override { return m_hauteur; }
     int Largeur(const QString& texte, int longueur = -1) const override;
     int Hauteur(const QString& texte) const override;
-    int Tient(const QString& texte, int largeur) const override;
+    int Tient(const QString& texte, int largeur, int& largeurTexte) const override;
     int LargeurMoyenne() const override;
     int HauteurCaractere() const override;
     void Dessine(int x, int y, const QString& texte) override;

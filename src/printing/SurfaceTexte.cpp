@@ -1,7 +1,9 @@
 #include "SurfaceTexte.h"
 
-int SurfaceTexte::Tient(const QString& texte, int largeur) const
+int SurfaceTexte::Tient(const QString& texte, int largeur, int& largeurTexte) const
 {
+    largeurTexte = Largeur(texte);
+    if (largeurTexte <= largeur) return static_cast<int>(texte.size());
     // Widths grow with the number of characters: the cut is found by halving.
     int bas = 0;
     int haut = static_cast<int>(texte.size()) + 1;

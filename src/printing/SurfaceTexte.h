@@ -17,8 +17,9 @@ public:
     virtual int Hauteur(const QString& texte) const = 0;
     // How many leading characters of `texte` are at most `largeur` wide: what
     // removing characters from its end, one at a time, until it fits would leave.
-    // Surfaces that can do it in fewer measures override it.
-    virtual int Tient(const QString& texte, int largeur) const;
+    // When all of it fits, `largeurTexte` receives its width. Surfaces that can do
+    // it in fewer measures override it.
+    virtual int Tient(const QString& texte, int largeur, int& largeurTexte) const;
     virtual int LargeurMoyenne() const = 0;   // average character width of the font
     virtual int HauteurCaractere() const = 0; // character height of the font
     // Draws `texte` on one line with its top-left corner at (x, y).
