@@ -108,6 +108,8 @@ public:
     void SynchroOnglet(const std::string& nom);
     // Removes records haut..bas; the current row keeps its number when it still exists.
     void SupprimeSelection(int haut, int bas);
+    // Puts the text of a grid cell being edited into the book, before a command reads it.
+    void ValideSaisieGrille();
     // The sort command: true when the dialog was confirmed.
     bool Trier();
     // Sorts on `colonne` and makes the first record current. Does not set Modifie.
@@ -153,7 +155,6 @@ private:
     void CaptureGeometrie(int pageQuittee);
     void CaractereRefuse(const QString& caractere);
     void PrepareDossierImages();
-    void ValideSaisieGrille();
 
     Repertoire m_rep;
     ModeleRepertoire* m_modele = nullptr;

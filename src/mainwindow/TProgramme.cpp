@@ -4,6 +4,8 @@
 #include "mainwindow/TFTri.h"
 #include "mainwindow/TFiche.h"
 #include "mainwindow/TMessage.h"
+#include "printing/TCopyOpt.h"
+#include "printing/TImpression.h"
 #include "search/TBarreRecherche.h"
 #include "search/TFind.h"
 #include "search/TSchOpt.h"
@@ -34,7 +36,8 @@ TProgramme::TProgramme(const QString& cheminReglages, const QString& dossierProg
     fiche->SetDialogueTri(new TFTri(fiche));
     // TAsso, TChoix, TFormat, TPrevis, TNewFor, TIMail, TFpPrev
     fiche->SetAPropos(new TAboutBox(fiche));
-    // TCopyOpt
+    m_copyOpt = new TCopyOpt(fiche);
+    m_copyOpt->Lit(m_reglages);
     m_schOpt = new TSchOpt(m_options, fiche);
     m_schOpt->Lit(m_reglages);
     // TNumerot
@@ -47,9 +50,18 @@ TProgramme::TProgramme(const QString& cheminReglages, const QString& dossierProg
         QObject::connect(bouton, &QAction::triggered, m_find, &TFind::Ouvre);
     QObject::connect(menus->Item(C::RechercheSelective), &QAction::triggered, m_schOpt,
                      [this] { m_schOpt->exec(); });
+    m_impression = new TImpression(*fiche, *m_copyOpt, fiche);
+    // A PDF file can always be printed: the print command never waits for a printer.
+    menus->SetDisponible(C::Copier, true);
+    menus->SetDisponible(C::Imprimer, true);
+    for (QAction* a : {menus->Item(C::Copier), menus->Bouton(C::Copier)})
+        QObject::connect(a, &QAction::triggered, m_impression, &TImpression::Copier1Click);
+    for (QAction* a : {menus->Item(C::Imprimer), menus->Bouton(C::Imprimer)})
+        QObject::connect(a, &QAction::triggered, m_impression, &TImpression::Imprimer1Click);
 
     // The write at close: each window's keys at their step.
     ReglagesFiche::Contribue(m_ecriture, m_etatFermeture);
+    m_ecriture.Contribue(E::OptionsCopie, [this](Reglages& r) { m_copyOpt->Ecrit(r); });
     m_ecriture.Contribue(E::OptionsRecherche, [this](Reglages& r) { m_schOpt->Ecrit(r); });
     m_ecriture.Contribue(E::Recherches, [this](Reglages& r) { m_find->Ecrit(r); });
     m_ecriture.Contribue(E::Recherches2, [this](Reglages& r) { m_barre->Ecrit(r); });

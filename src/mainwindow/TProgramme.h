@@ -13,6 +13,8 @@ class TFiche;
 class TFind;
 class TSchOpt;
 class TBarreRecherche;
+class TCopyOpt;
+class TImpression;
 
 // The running program: the settings store, the main window and the dialogs created
 // once at start-up in their fixed order, and the write of the settings at the close.
@@ -30,6 +32,8 @@ public:
     TFind* Find() const { return m_find; }
     TSchOpt* SchOpt() const { return m_schOpt; }
     TBarreRecherche* Barre() const { return m_barre; }
+    TCopyOpt* CopyOpt() const { return m_copyOpt; }
+    TImpression* Impression() const { return m_impression; }
     Reglages& Store() { return m_reglages; }
 
     // The write at close (EcritReglages); false with the reason when the store failed.
@@ -47,4 +51,6 @@ private:
     TFind* m_find = nullptr;
     TSchOpt* m_schOpt = nullptr;
     TBarreRecherche* m_barre = nullptr;
+    TCopyOpt* m_copyOpt = nullptr;
+    TImpression* m_impression = nullptr;
 };

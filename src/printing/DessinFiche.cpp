@@ -1,0 +1,86 @@
+#include "DessinFiche.h"
+
+#include "printing/GeometrieFiche.h"
+#include "printing/PageImprimee.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+namespace
+{
+
+void Outils(QPainter& p)
+{
+    QPen plume(Qt::black);
+    plume.setWidth(1);
+    plume.setStyle(Qt::SolidLine);
+    p.setPen(plume);
+    p.setBrush(Qt::NoBrush);
+    p.setBackgroundMode(Qt::TransparentMode);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+QFont Arial(bool gras)
+{
+    QFont police(QStringLiteral("Arial"), 8);
+    police.setBold(gras);
+    return police;
+}
+
+} // namespace
+
+void DessinFiche::DessinePage(QPainter& p, const PageImprimee& page, const GeometrieFiche& g)
+{
+    using S = PageImprimee::Sorte;
+    constexpr int UneLigne = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
+
+    Outils(p);
+    p.drawRect(g.Bande());
+
+    p.setFont(Arial(true));
+    {
+        const QFontMetrics m(p.font(), p.device());
+        const QRect titre = g.Titre(m.horizontalAdvance(page.titre), m.height());
+        p.drawText(titre, UneLigne, page.titre);
+    }
+
+    for (const PageImprimee::Element& e : page.elements)
+        if (e.sorte == S::Libelle)
+            p.drawText(g.Rectangle(e.ecran), e.alignement | Qt::AlignTop | Qt::TextWordWrap,
+                       e.texte);
+
+    p.setFont(Arial(false));
+    for (S sorte : {S::Liste, S::Edition})
+        for (const PageImprimee::Element& e : page.elements) {
+            if (e.sorte != sorte) continue;
+            Outils(p);
+            p.drawRect(g.Rectangle(e.ecran));
+            p.drawText(g.Interieur(e.ecran), UneLigne, e.texte);
+        }
+
+    const QFontMetrics mesures(p.font(), p.device());
+    for (const PageImprimee::Element& e : page.elements) {
+        if (e.sorte != S::Notes) continue;
+        const QRect r = g.Rectangle(e.ecran);
+        p.drawRect(r);
+        int y = 0;
+        for (const QString& ligne : e.lignes) {
+            const int lh = mesures.height();
+            if (y + lh < r.height()) {
+                const QPoint debut = g.DebutLigneNotes(r, y);
+                p.drawText(QPoint(debut.x(), debut.y() + mesures.ascent()), ligne);
+            }
+            y += lh;
+        }
+    }
+
+    const QRect cadre = g.Rectangle(page.cadrePhoto);
+    if (!page.photo.isNull()) {
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.drawImage(g.Photo(page.photo.size(), page.cadrePhoto), page.photo);
+    }
+    p.drawRect(cadre);
+
+    Outils(p);
+    p.drawRect(g.CadrePage());
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QImage>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+// What the record print takes from a record page as the screen shows it: every
+// caption and box with its place on the page (screen pixels), its text, the notes
+// lines as wrapped on screen, and the photo with its frame.
+struct PageImprimee {
+    enum class Sorte { Libelle, Liste, Edition, Notes };
+    struct Element {
+        Sorte sorte;
+        QRect ecran;
+        QString texte;
+        int alignement = 0; // Qt::AlignLeft, AlignRight or AlignHCenter, for captions
+        QStringList lignes; // notes
+    };
+
+    QString titre; // the band's text
+    QSize taille{624, 352};
+    std::vector<Element> elements; // in the page's control order
+    QRect cadrePhoto{472, 8, 137, 137};
+    QImage photo; // null: no photo
+};

@@ -1,0 +1,335 @@
+#include "Registre.h"
+
+#include "mainwindow/TCadrePhoto.h"
+#include "mainwindow/TFiche.h"
+#include "mainwindow/TMessage.h"
+#include "mainwindow/TPagesFiche.h"
+#include "mainwindow/TProgramme.h"
+#include "printing/GeometrieFiche.h"
+#include "printing/TImpression.h"
+#include "records/CodePage.h"
+#include "records/FichierRep.h"
+#include "records/Repertoire.h"
+
+#include <QFile>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+static void InitRessourcesFiche()
+{
+    Q_INIT_RESOURCE(carnet);
+}
+
+namespace
+{
+
+struct Mot {
+    QString texte;
+    QRectF boite; // points, from the page's top-left corner
+};
+
+// Every word of the first page with its box, as pdftotext -bbox gives them.
+QList<Mot> Mots(const QString& pdf)
+{
+    QProcess p;
+    p.start(u"pdftotext"_s, {u"-bbox"_s, u"-f"_s, u"1"_s, u"-l"_s, u"1"_s, pdf, u"-"_s});
+    p.waitForFinished(60000);
+    const QString html = QString::fromUtf8(p.readAllStandardOutput());
+    static const QRegularExpression mot(
+        uR"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"_s);
+    QList<Mot> mots;
+    for (auto it = mot.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        const QPointF a(m.captured(1).toDouble(), m.captured(2).toDouble());
+        const QPointF b(m.captured(3).toDouble(), m.captured(4).toDouble());
+        QString texte = m.captured(5);
+        texte.replace(u"&amp;"_s, u"&"_s)
+            .replace(u"&quot;"_s, u"\""_s)
+            .replace(u"&apos;"_s, u"'"_s);
+        mots << Mot{texte, QRectF(a, b)};
+    }
+    return mots;
+}
+
+} // namespace
+
+// The record print: its geometry in exact numbers, and the page as it lands in a PDF.
+class TestImpressionFiche : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dossier;
+    QString m_pdf;
+
+    std::unique_ptr<TProgramme> Demarre(Repertoire& rep)
+    {
+        const QString livre = m_dossier->filePath(u"Amis.REP"_s);
+        [&] { QCOMPARE(FichierRep::EcritRepertoire(livre, rep), QString()); }();
+        auto p = std::make_unique<TProgramme>(m_dossier->filePath(u"c.ini"_s),
+                                              m_dossier->path() + '/', QStringList{livre});
+        p->Fiche()->show();
+        [&] { QVERIFY(QTest::qWaitForWindowExposed(p->Fiche())); }();
+        m_pdf = m_dossier->filePath(u"fiche.pdf"_s);
+        p->Impression()->ChoisitImpression = [this](ChoixImpression& c, int options) {
+            if (options != 0) return false; // one copy, no selection
+            c.imprimante.clear();
+            c.fichierPdf = m_pdf;
+            return true;
+        };
+        return p;
+    }
+
+    // Prints the page of the running program to the PDF and reads its words.
+    QList<Mot> Imprime(TProgramme& p, int page)
+    {
+        p.Fiche()->PageControl()->setCurrentIndex(page);
+        QCoreApplication::processEvents();
+        if (!p.Impression()->Imprimer1Click()) return {};
+        if (qEnvironmentVariableIsSet("CARNET_CAPTURES")) {
+            const QString dossier = qEnvironmentVariable("CARNET_CAPTURES");
+            QFile::remove(dossier + u"/fiche%1.pdf"_s.arg(page));
+            QFile::copy(m_pdf, dossier + u"/fiche%1.pdf"_s.arg(page));
+            p.Fiche()->grab().save(dossier + u"/fiche%1.png"_s.arg(page));
+        }
+        return Mots(m_pdf);
+    }
+
+    QImage Rendu(int ppp) const
+    {
+        const QString base = m_dossier->filePath(u"rendu"_s);
+        QProcess::execute(u"pdftoppm"_s, {u"-png"_s, u"-r"_s, QString::number(ppp),
+                                          u"-singlefile"_s, m_pdf, base});
+        return QImage(base + u".png"_s);
+    }
+
+    // How many pixels of the area are dark.
+    static int Sombres(const QImage& image, const QRect& zone)
+    {
+        int n = 0;
+        for (int y = zone.top(); y <= zone.bottom(); ++y)
+            for (int x = zone.left(); x <= zone.right(); ++x)
+                if (qGray(image.pixel(x, y)) < 128) ++n;
+        return n;
+    }
+
+private slots:
+    void init()
+    {
+        InitRessourcesFiche();
+        TMessage::ModeTest(true);
+        TMessage::Historique().clear();
+        m_dossier = std::make_unique<QTemporaryDir>();
+    }
+    void cleanup() { TMessage::ModeTest(false); }
+
+    void geometrie_data()
+    {
+        QTest::addColumn<double>("valeur");
+        QTest::addColumn<int>("arrondi");
+        QTest::newRow("2.5") << 2.5 << 2;
+        QTest::newRow("187.5") << 187.5 << 188;
+        QTest::newRow("3.5") << 3.5 << 4;
+        QTest::newRow("-0.5") << -0.5 << 0;
+        QTest::newRow("115.625") << 115.625 << 116;
+    }
+    void geometrie()
+    {
+        QFETCH(double, valeur);
+        QFETCH(int, arrondi);
+        QCOMPARE(GeometrieFiche::Arrondi(valeur), arrondi);
+
+        // A 600-dot printer under a 96-pixel window: 6.25 dots a pixel.
+        const GeometrieFiche g(6.25, 6.25, 4800, 6800);
+        QCOMPARE(g.Bande(), QRect(g.Ox(), g.Oy(), 3900, 188));
+        QCOMPARE(g.Ox(), 450); // (4800 − 3900) ÷ 2
+        QCOMPARE(g.Oy(), 600); // (3400 − 2200) ÷ 2
+        QCOMPARE(g.Oy2(), 788);
+        QCOMPARE(g.CadrePage(), QRect(450, 788, 3900, 2200));
+        QCOMPARE(g.Rectangle(QRect(16, 8, 39, 13)), QRect(550, 838, 244, 81)); // 243.75, 81.25
+        QCOMPARE(g.Interieur(QRect(16, 24, 137, 21)), QRect(562, 963, 838, 112));
+        QCOMPARE(g.Titre(1000, 100), QRect(1900, 644, 3881, 2181)); // 644 = 600 + round(43.75)
+        QCOMPARE(g.DebutLigneNotes(QRect(100, 200, 10, 10), 30), QPoint(112, 242));
+
+        // The photo's three rules in the 137-pixel frame (856.25 dots).
+        const QRect cadre(472, 8, 137, 137);
+        const QRect f = g.Rectangle(cadre);
+        const auto place = [&](int dw, int dh) {
+            return QRect(f.left() + GeometrieFiche::Arrondi((856.25 - dw) / 2),
+                         f.top() + GeometrieFiche::Arrondi((856.25 - dh) / 2), dw, dh);
+        };
+        QCOMPARE(g.Photo(QSize(100, 50), cadre), place(625, 312));  // its own size, scaled
+        QCOMPARE(g.Photo(QSize(137, 137), cadre), place(856, 856)); // fits exactly
+        QCOMPARE(g.Photo(QSize(200, 100), cadre), place(749, 374)); // 7/8 of the width
+        QCOMPARE(g.Photo(QSize(100, 300), cadre), place(250, 749)); // 7/8 of the height
+        QCOMPARE(g.Photo(QSize(300, 300), cadre), place(749, 749)); // square: the height
+        QCOMPARE(g.Photo(QSize(), cadre), QRect());
+    }
+
+    // Captions and contents land where the layout puts them, within half a point.
+    void positions()
+    {
+        Repertoire rep;
+        rep.SetCellule(Nom, 1, "Dupont");
+        rep.SetCellule(Civil, 1, "Monsieur");
+        rep.SetCellule(Prenom, 1, CodePage::Octets(u"Zoé"_s));
+        rep.SetCellule(Adresse1, 1, CodePage::Octets(u"12 rue de l'Œuvre, 5 €"_s));
+        QString notes;
+        for (int i = 1; i <= 30; ++i)
+            notes += u"ligne%1\r\n"_s.arg(i);
+        rep.SetCellule(Notes, 1, CodePage::Octets(notes));
+        rep.SetCellule(Ville, 1, "Grandville-sur-le-Lac-des-Iles-Enchantees-de-Bretagne");
+        auto p = Demarre(rep);
+        const QList<Mot> mots = Imprime(*p, TFiche::PagePrive);
+        QVERIFY(!mots.isEmpty());
+        // "Arial" is printed in its metric twin.
+        QProcess polices;
+        polices.start(u"pdffonts"_s, {m_pdf});
+        polices.waitForFinished(60000);
+        const QString liste = QString::fromUtf8(polices.readAllStandardOutput());
+        QVERIFY2(liste.contains(u"LiberationSans-Bold"_s) &&
+                     liste.contains(QRegularExpression(u"LiberationSans\\s"_s)),
+                 qPrintable(liste));
+
+        QPrinter imprimante(QPrinter::HighResolution);
+        imprimante.setOutputFormat(QPrinter::PdfFormat);
+        imprimante.setPageOrientation(QPageLayout::Portrait);
+        const double s = 1200.0 / p->Fiche()->logicalDpiX();
+        const GeometrieFiche g(s, s, imprimante.width(), imprimante.height());
+        const QPointF marge = imprimante.pageLayout().paintRectPixels(1200).topLeft();
+        const auto enPoints = [&](QPoint dots) { return (QPointF(dots) + marge) * 72.0 / 1200; };
+        const auto verifie = [&](const QString& texte, QPoint attendu) {
+            for (const Mot& m : mots)
+                if (m.texte == texte) {
+                    const QPointF a = enPoints(attendu);
+                    QVERIFY2(qAbs(m.boite.left() - a.x()) <= 0.5 &&
+                                 qAbs(m.boite.top() - a.y()) <= 0.5,
+                             qPrintable(u"%1 at %2,%3, expected %4,%5"_s.arg(texte)
+                                            .arg(m.boite.left())
+                                            .arg(m.boite.top())
+                                            .arg(a.x())
+                                            .arg(a.y())));
+                    return;
+                }
+            QFAIL(qPrintable(texte + u" not printed"_s));
+        };
+        verifie(u"Civilité"_s, g.Rectangle(QRect(16, 8, 39, 13)).topLeft());
+        verifie(u"Nom"_s, g.Rectangle(QRect(312, 8, 26, 13)).topLeft());
+        verifie(u"Fax"_s, g.Rectangle(QRect(472, 300, 21, 13)).topLeft());
+        verifie(u"Monsieur"_s, g.Interieur(QRect(16, 24, 137, 21)).topLeft());
+        verifie(u"Zoé"_s, g.Interieur(QRect(168, 24, 121, 21)).topLeft());
+        verifie(u"12"_s, g.Interieur(QRect(16, 72, 425, 21)).topLeft());
+        const QRect memo = g.Rectangle(QRect(224, 215, 217, 122));
+        verifie(u"ligne1"_s, g.DebutLigneNotes(memo, 0));
+        QFont gras(u"Arial"_s, 8);
+        gras.setBold(true);
+        const QFontMetrics titre(gras, &imprimante);
+        const QString texteTitre = p->Fiche()->windowTitle() + u" - Coordonnées privées"_s;
+        verifie(u"Carnet"_s,
+                g.Titre(titre.horizontalAdvance(texteTitre), titre.height()).topLeft());
+
+        // The notes lines that fit whole, and no more.
+        const int lh = QFontMetrics(QFont(u"Arial"_s, 8), &imprimante).height();
+        int tiennent = 0;
+        while ((tiennent + 1) * lh < memo.height())
+            ++tiennent;
+        QVERIFY(tiennent > 3 && tiennent < 30);
+        QStringList lignes;
+        for (const Mot& m : mots)
+            if (m.texte.startsWith(u"ligne"_s) && m.texte.back().isDigit()) lignes << m.texte;
+        QCOMPARE(lignes.size(), tiennent);
+        QCOMPARE(lignes.last(), u"ligne%1"_s.arg(tiennent));
+
+        // A value longer than its box is cut at the box's inner right edge: nothing is
+        // drawn between the town box and the country box.
+        const QImage page = Rendu(100);
+        const auto enPixels = [&](QPoint dots) { return (enPoints(dots) * 100 / 72).toPoint(); };
+        const QRect ville = g.Interieur(QRect(100, 168, 165, 21));
+        const QPoint a = enPixels(ville.topLeft());
+        const QPoint b = enPixels(ville.bottomRight());
+        const int paysGauche = enPixels(g.Rectangle(QRect(280, 168, 161, 21)).topLeft()).x();
+        QVERIFY(Sombres(page, QRect(QPoint(a.x(), a.y()), QPoint(b.x(), b.y()))) > 20);
+        QCOMPARE(Sombres(page, QRect(QPoint(b.x() + 3, a.y()), QPoint(paysGauche - 2, b.y()))), 0);
+    }
+
+    // The photo prints at the place of the "Privé" frame whichever page is printed;
+    // the other pages print their own captions and name labels; an empty record
+    // prints every caption and box.
+    void autresPages()
+    {
+        Repertoire rep;
+        rep.SetCellule(Nom, 1, "Dupont");
+        rep.SetCellule(Prenom, 1, "Jean");
+        rep.SetCellule(Societe, 1, "ACME");
+        rep.SetNbLignes(3);
+        auto p = Demarre(rep);
+        // Pixels the picture touches at all are red: its sides may show one more pixel.
+        QImage rouge(400, 200, QImage::Format_RGB32);
+        rouge.fill(Qt::red);
+        auto* cadre = static_cast<TCadrePhoto*>(p->Fiche()->PagesFiche()->CadrePhoto());
+        cadre->SetImage(rouge);
+
+        const QList<Mot> mots = Imprime(*p, TFiche::PageProfessionnel);
+        QStringList textes;
+        for (const Mot& m : mots)
+            textes << m.texte;
+        QVERIFY2(textes.contains(u"professionnelles"_s), qPrintable(textes.join(' ')));
+        for (const char* attendu : {"Société", "Fonction", "ACME", "Jean", "Dupont", "Tél"})
+            QVERIFY2(textes.contains(QString::fromUtf8(attendu)), attendu);
+
+        QPrinter imprimante(QPrinter::HighResolution);
+        imprimante.setOutputFormat(QPrinter::PdfFormat);
+        const double s = 1200.0 / p->Fiche()->logicalDpiX();
+        const GeometrieFiche g(s, s, imprimante.width(), imprimante.height());
+        const QPointF marge = imprimante.pageLayout().paintRectPixels(1200).topLeft();
+        const QRect photo = g.Photo(rouge.size(), QRect(472, 8, 137, 137));
+        QCOMPARE(photo.width(), GeometrieFiche::Arrondi(7 * s * 137 / 8));
+        const QImage page = Rendu(100);
+        QRect rougeVu;
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x) {
+                const QColor c = page.pixelColor(x, y);
+                if (c.red() > 200 && c.green() < 60 && c.blue() < 60)
+                    rougeVu = rougeVu.united(QRect(x, y, 1, 1));
+            }
+        const QRectF attendu((QPointF(photo.topLeft()) + marge) * 100 / 1200,
+                             QSizeF(photo.size()) * 100 / 1200);
+        QVERIFY2(qAbs(rougeVu.left() - attendu.left()) <= 1.5 &&
+                     qAbs(rougeVu.top() - attendu.top()) <= 1.5 &&
+                     qAbs(rougeVu.width() - attendu.width()) <= 2 &&
+                     qAbs(rougeVu.height() - attendu.height()) <= 2,
+                 qPrintable(u"%1,%2 %3x%4 / %5,%6 %7x%8"_s.arg(rougeVu.left())
+                                .arg(rougeVu.top())
+                                .arg(rougeVu.width())
+                                .arg(rougeVu.height())
+                                .arg(attendu.left())
+                                .arg(attendu.top())
+                                .arg(attendu.width())
+                                .arg(attendu.height())));
+
+        cadre->SetImage(QImage());
+        p->Fiche()->AllerA(0, 2);
+        textes.clear();
+        for (const Mot& m : Imprime(*p, TFiche::PageBanque))
+            textes << m.texte;
+        for (const char* attendu : {"bancaires", "Banque", "Etablissement", "Guichet", "Compte",
+                                    "Clé", "Internet", "Fax", "Notes"})
+            QVERIFY2(textes.contains(QString::fromUtf8(attendu)), attendu);
+        QVERIFY(!textes.contains(u"Dupont"_s));
+        QVERIFY(TMessage::Historique().empty());
+
+        // A PDF that cannot be written: told, and no file under that name.
+        m_pdf = m_dossier->filePath(u"manque/fiche.pdf"_s);
+        QVERIFY(!p->Impression()->Imprimer1Click());
+        QVERIFY(TMessage::DernierTexte().startsWith(u"L'impression a échoué."_s));
+        QVERIFY(!QFile::exists(m_pdf));
+        QVERIFY(!p->Fiche()->Rep().Modifie());
+    }
+};
+
+CARNET_TEST(TestImpressionFiche)
+#include "TestImpressionFiche.moc"
