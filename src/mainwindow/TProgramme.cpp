@@ -4,6 +4,7 @@
 #include "mainwindow/TFTri.h"
 #include "mainwindow/TFiche.h"
 #include "mainwindow/TMessage.h"
+#include "photos/TPhotos.h"
 #include "search/TBarreRecherche.h"
 #include "search/TFind.h"
 #include "search/TSchOpt.h"
@@ -26,6 +27,8 @@ TProgramme::TProgramme(const QString& cheminReglages, const QString& dossierProg
     fiche->RemplaceBarreRecherche(m_barre, m_barre->Edit(), m_barre->FindBtn2(),
                                   m_barre->PrevBtn());
     m_barre->Lit(m_reglages);
+    m_photos = new TPhotos(*fiche);
+    m_photos->Lit(m_reglages);
 
     // Every dialog is created once, in this order, and lives until the end; each
     // reads its own settings now.
@@ -50,6 +53,7 @@ TProgramme::TProgramme(const QString& cheminReglages, const QString& dossierProg
 
     // The write at close: each window's keys at their step.
     ReglagesFiche::Contribue(m_ecriture, m_etatFermeture);
+    m_ecriture.Contribue(E::Apercu, [this](Reglages& r) { m_photos->Ecrit(r); });
     m_ecriture.Contribue(E::OptionsRecherche, [this](Reglages& r) { m_schOpt->Ecrit(r); });
     m_ecriture.Contribue(E::Recherches, [this](Reglages& r) { m_find->Ecrit(r); });
     m_ecriture.Contribue(E::Recherches2, [this](Reglages& r) { m_barre->Ecrit(r); });
