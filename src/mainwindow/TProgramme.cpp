@@ -1,5 +1,7 @@
 #include "TProgramme.h"
 
+#include "comm/TCommunication.h"
+#include "comm/TNumerot.h"
 #include "mainwindow/TAboutBox.h"
 #include "mainwindow/TFTri.h"
 #include "mainwindow/TFiche.h"
@@ -40,7 +42,9 @@ TProgramme::TProgramme(const QString& cheminReglages, const QString& dossierProg
     // TCopyOpt
     m_schOpt = new TSchOpt(m_options, fiche);
     m_schOpt->Lit(m_reglages);
-    // TNumerot
+    m_numerot = new TNumerot(fiche);
+    m_numerot->Lit(m_reglages);
+    new TCommunication(*fiche, *m_numerot);
 
     TMenusFiche* menus = fiche->Menus();
     menus->SetDisponible(C::Chercher, true);
@@ -54,6 +58,7 @@ TProgramme::TProgramme(const QString& cheminReglages, const QString& dossierProg
     // The write at close: each window's keys at their step.
     ReglagesFiche::Contribue(m_ecriture, m_etatFermeture);
     m_ecriture.Contribue(E::Apercu, [this](Reglages& r) { m_photos->Ecrit(r); });
+    m_ecriture.Contribue(E::OptionsModem, [this](Reglages& r) { m_numerot->Ecrit(r); });
     m_ecriture.Contribue(E::OptionsRecherche, [this](Reglages& r) { m_schOpt->Ecrit(r); });
     m_ecriture.Contribue(E::Recherches, [this](Reglages& r) { m_find->Ecrit(r); });
     m_ecriture.Contribue(E::Recherches2, [this](Reglages& r) { m_barre->Ecrit(r); });

@@ -14,6 +14,7 @@ class TFind;
 class TSchOpt;
 class TBarreRecherche;
 class TPhotos;
+class TNumerot;
 
 // The running program: the settings store, the main window and the dialogs created
 // once at start-up in their fixed order, and the write of the settings at the close.
@@ -32,6 +33,7 @@ public:
     TSchOpt* SchOpt() const { return m_schOpt; }
     TBarreRecherche* Barre() const { return m_barre; }
     TPhotos* Photos() const { return m_photos; }
+    TNumerot* Numerot() const { return m_numerot; }
     Reglages& Store() { return m_reglages; }
 
     // The write at close (EcritReglages); false with the reason when the store failed.
@@ -50,4 +52,5 @@ private:
     TSchOpt* m_schOpt = nullptr;
     TBarreRecherche* m_barre = nullptr;
     TPhotos* m_photos = nullptr;
+    TNumerot* m_numerot = nullptr;
 };
