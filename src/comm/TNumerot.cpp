@@ -45,7 +45,7 @@ TNumerot::TNumerot(QWidget* parent) : QDialog(parent)
         auto* bouton =
             new QRadioButton(CommandeModem::NomPort(static_cast<TComPort>(i)), boiteModem);
         m_modems->addButton(bouton, i);
-        grille->addWidget(bouton, i % 2, i / 2);
+        grille->addWidget(bouton, i / 2, i % 2);
     }
     auto* libelle = new QLabel(U("&Périphérique :"), boiteModem);
     m_peripherique = new QComboBox(boiteModem);
