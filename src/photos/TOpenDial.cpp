@@ -14,6 +14,8 @@
 #include <QListView>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
+#include <QTimer>
 #include <QTreeView>
 
 TOpenDial::TOpenDial(const QString& dossier, bool apercu, QWidget* parent) : QDialog(parent)
@@ -65,6 +67,17 @@ TOpenDial::TOpenDial(const QString& dossier, bool apercu, QWidget* parent) : QDi
     annuler->setObjectName(QStringLiteral("Annuler"));
     annuler->setGeometry(513, 232, 73, 25);
 
+    // The folders come in while the tree is shown: the chosen one stays in view until
+    // the user moves the tree.
+    const auto suit = [this] {
+        if (m_suitDossier) QTimer::singleShot(0, this, &TOpenDial::MontreDossier);
+    };
+    connect(m_modeleDossiers, &QAbstractItemModel::rowsInserted, this, suit);
+    connect(m_modeleDossiers, &QAbstractItemModel::layoutChanged, this, suit);
+    connect(m_modeleDossiers, &QFileSystemModel::directoryLoaded, this, suit);
+    connect(m_arbre->verticalScrollBar(), &QScrollBar::actionTriggered, this,
+            [this] { m_suitDossier = false; });
+    connect(m_arbre, &QTreeView::pressed, this, [this] { m_suitDossier = false; });
     connect(m_arbre->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &TOpenDial::DossierCourant);
     connect(m_fichiers->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -100,6 +113,8 @@ void TOpenDial::SelectionneDossier(const QString& dossier)
 {
     const QModelIndex index = m_modeleDossiers->index(QDir(dossier).absolutePath());
     if (!index.isValid()) return;
+    for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent())
+        m_arbre->expand(parent);
     m_arbre->setCurrentIndex(index);
     m_arbre->scrollTo(index, QAbstractItemView::PositionAtCenter);
     DossierCourant(index); // also when it was already current
@@ -162,9 +177,16 @@ void TOpenDial::MontreApercu()
     m_image->show();
 }
 
+void TOpenDial::MontreDossier()
+{
+    if (m_suitDossier)
+        m_arbre->scrollTo(m_arbre->currentIndex(), QAbstractItemView::PositionAtCenter);
+}
+
 void TOpenDial::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    QTimer::singleShot(0, this, &TOpenDial::MontreDossier);
     if (const QScreen* ecran = screen() ? screen() : QGuiApplication::primaryScreen()) {
         QRect cadre = frameGeometry();
         cadre.moveCenter(ecran->availableGeometry().center());

@@ -48,6 +48,7 @@ private:
     void DossierCourant(const QModelIndex& index);
     void FichierCourant(const QModelIndex& index);
     void MontreApercu();
+    void MontreDossier();
 
     QFileSystemModel* m_modeleDossiers;
     QFileSystemModel* m_modeleFichiers;
@@ -58,4 +59,5 @@ private:
     QCheckBox* m_caseApercu;
     QString m_selection;
     QString m_dossier;
+    bool m_suitDossier = true;
 };
