@@ -61,6 +61,9 @@ private slots:
         QCOMPARE(d.size(), QSize(594, 265));
         QCOMPARE(d.PanneauApercu()->size(), QSize(153, 145));
         QCOMPARE(d.Dossier(), m_dossier->path());
+        // The tree opens down to the folder.
+        for (QModelIndex i = d.Arbre()->currentIndex().parent(); i.isValid(); i = i.parent())
+            QVERIFY(d.Arbre()->isExpanded(i));
         // Only the listed patterns, whatever the case of the extension.
         QTRY_COMPARE(Liste(d), QStringList({"GRAND.JPG", "petit.png", "plan.wmf"}));
 

@@ -15,6 +15,7 @@
 #include "records/CodePage.h"
 
 #include <QContextMenuEvent>
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -49,6 +50,35 @@ QByteArray Lit(const QString& chemin)
 {
     QFile f(chemin);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(absent)");
+}
+
+quint32 Crc32(const QByteArray& octets)
+{
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char c : octets) {
+        crc ^= quint8(c);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+// A PNG whose header claims a picture far too large to decode.
+QByteArray PngGeant()
+{
+    auto bloc = [](const char* type, const QByteArray& donnees) {
+        QByteArray b;
+        QDataStream(&b, QIODevice::WriteOnly) << quint32(donnees.size());
+        const QByteArray corps = QByteArray(type) + donnees;
+        QByteArray crc;
+        QDataStream(&crc, QIODevice::WriteOnly) << Crc32(corps);
+        return b + corps + crc;
+    };
+    QByteArray entete;
+    QDataStream(&entete, QIODevice::WriteOnly) << quint32(200000) << quint32(200000) << quint8(8)
+                                               << quint8(6) << quint8(0) << quint8(0) << quint8(0);
+    return QByteArray("\x89PNG\r\n\x1A\n") + bloc("IHDR", entete) +
+           bloc("IDAT", QByteArray::fromHex("789c030000000001")) + bloc("IEND", QByteArray());
 }
 
 QColor Centre(const QImage& image)
@@ -332,6 +362,7 @@ private slots:
         QTest::newRow("pcx") << "plan.pcx" << QByteArray(300, '\x0A') << true;
         QTest::newRow("truncated png") << "coupe.png" << QByteArray("\x89PNG\r\n\x1A\n") << true;
         QTest::newRow("empty jpg") << "vide.jpg" << QByteArray() << true;
+        QTest::newRow("200000 x 200000 png header") << "geant.png" << PngGeant() << true;
         QTest::newRow("missing") << "" << QByteArray() << false;
     }
     void formatsIlliblesEtAbsents()
@@ -341,6 +372,8 @@ private slots:
         QFETCH(bool, image);
         const QString cellule = nom.isEmpty() ? QStringLiteral("parti.png") : nom;
         if (!nom.isEmpty()) Octets(Images() + "/" + nom, contenu);
+        if (nom == "geant.png") // the header is read; the picture is never allocated
+            QCOMPARE(LecturePhoto::Taille(Images() + "/" + nom), QSize(200000, 200000));
         m_fiche->Modele()->SetCellule(Photo, 1, CodePage::Octets(cellule));
         m_fiche->AfficheFiche();
         QCOMPARE(Cadre()->AUneImage(), image);
