@@ -3,8 +3,9 @@
 #include "records/ErreurSysteme.h"
 
 #include <QElapsedTimer>
-#include <QFileInfo>
+#include <QFile>
 #include <QSerialPort>
+#include <sys/stat.h>
 
 namespace
 {
@@ -44,9 +45,15 @@ bool PortSerie::EstOuvert() const
 bool PortSerie::Ouvre(const QString& peripherique, QString* raison)
 {
     Ferme();
-    // An existing device only: the port is never created as a file.
-    if (!QFileInfo::exists(peripherique)) {
+    // An existing device only: the port is never created as a file, and a path the
+    // user typed that names an ordinary file is never written into.
+    struct stat etat;
+    if (::stat(QFile::encodeName(peripherique).constData(), &etat) != 0) {
         if (raison) *raison = QString::fromUtf8("Le périphérique n'existe pas.");
+        return false;
+    }
+    if (!S_ISCHR(etat.st_mode)) {
+        if (raison) *raison = QString::fromUtf8("Ce n'est pas un périphérique série.");
         return false;
     }
     m_port = std::make_unique<QSerialPort>();

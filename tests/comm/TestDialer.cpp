@@ -11,6 +11,8 @@
 #include "mainwindow/TMessage.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace
@@ -113,7 +115,7 @@ private slots:
         QTest::addColumn<QByteArray>("numero");
         QTest::addColumn<bool>("impulsions");
         QTest::addColumn<int>("reponse");      // TMessage::Reponse to the confirmation
-        QTest::addColumn<int>("peripherique"); // 0 the pty, 1 missing, 2 held by another
+        QTest::addColumn<int>("peripherique"); // 0 the pty, 1 missing, 2 held, 3 a file
         QTest::addColumn<QByteArray>("octets");
         QTest::addColumn<QStringList>("messages");
         const QString decroche = U("Information: Décrochez votre combiné, puis cliquez sur OK "
@@ -141,6 +143,11 @@ private slots:
             << QStringList{U("? Confirmation: Numéroter 0123 ?"),
                            U("Erreur: Impossible d'ouvrir COM4 (%1).\nLe port est occupé par un "
                              "autre programme, ou son accès est refusé.")};
+        QTest::newRow("ordinary file typed as the device")
+            << QByteArray("0123") << false << int(TMessage::Oui) << 3 << QByteArray()
+            << QStringList{U("? Confirmation: Numéroter 0123 ?"),
+                           U("Erreur: Impossible d'ouvrir COM4 (%1).\nCe n'est pas un "
+                             "périphérique série.")};
         QTest::newRow("second command in the number: refused before anything")
             << QByteArray("0123\r\nATZ") << false << int(TMessage::Oui) << 0 << QByteArray()
             << QStringList{U("Erreur: Numérotation impossible.\nLe numéro contient un retour à "
@@ -157,8 +164,14 @@ private slots:
         QFETCH(QStringList, messages);
         Pty pty;
         QVERIFY(pty.Valide());
-        const QString chemin =
-            peripherique == 1 ? QStringLiteral("/nonexistent/ttyS3") : pty.chemin;
+        QTemporaryDir dossier;
+        QString chemin = peripherique == 1 ? QStringLiteral("/nonexistent/ttyS3") : pty.chemin;
+        if (peripherique == 3) {
+            chemin = dossier.filePath("modem");
+            QFile fichier(chemin);
+            QVERIFY(fichier.open(QIODevice::WriteOnly));
+            fichier.write("contenu");
+        }
         PortSerie autre;
         if (peripherique == 2) QVERIFY(autre.Ouvre(pty.chemin, nullptr));
 
@@ -171,6 +184,11 @@ private slots:
         TMessage::ReponseSuivante(TMessage::Reponse(reponse));
         dialer.Dial();
         QCOMPARE(pty.Lit(), octets);
+        if (peripherique == 3) {
+            QFile fichier(chemin);
+            QVERIFY(fichier.open(QIODevice::ReadOnly));
+            QCOMPARE(fichier.readAll(), QByteArray("contenu"));
+        }
         for (QString& m : messages)
             if (m.contains("%1")) m = m.arg(chemin);
         QCOMPARE(Messages(), messages);
