@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
+#include <memory>
 
 namespace
 {
