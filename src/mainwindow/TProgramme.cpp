@@ -57,6 +57,7 @@ TProgramme::TProgramme(const QString& cheminReglages, const QString& dossierProg
 
     // The write at close: each window's keys at their step.
     ReglagesFiche::Contribue(m_ecriture, m_etatFermeture);
+    // The photo commands keep the picker's option for the run: theirs replaces the window's.
     m_ecriture.Contribue(E::Apercu, [this](Reglages& r) { m_photos->Ecrit(r); });
     m_ecriture.Contribue(E::OptionsModem, [this](Reglages& r) { m_numerot->Ecrit(r); });
     m_ecriture.Contribue(E::OptionsRecherche, [this](Reglages& r) { m_schOpt->Ecrit(r); });
