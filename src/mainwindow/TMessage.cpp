@@ -60,6 +60,26 @@ TMessage::Reponse TMessage::Question(QWidget* parent, const QString& texte, cons
     return Annuler;
 }
 
+TMessage::Reponse TMessage::QuestionOuiNon(QWidget* parent, const QString& texte,
+                                           const QString& titre)
+{
+    if (modeTest) {
+        trace.push_back({titre, texte, true});
+        if (reponses.empty()) return Non;
+        const Reponse r = reponses.front();
+        reponses.pop_front();
+        return r == Oui ? Oui : Non;
+    }
+    QMessageBox boite(QMessageBox::Question, titre, texte, QMessageBox::NoButton, parent);
+    QPushButton* oui = boite.addButton(QString::fromUtf8("&Oui"), QMessageBox::YesRole);
+    QPushButton* non = boite.addButton(QString::fromUtf8("&Non"), QMessageBox::NoRole);
+    boite.setDefaultButton(oui);
+    // Escape or the close box answers "&Non": nothing happens that was not asked for.
+    boite.setEscapeButton(non);
+    boite.exec();
+    return boite.clickedButton() == oui ? Oui : Non;
+}
+
 namespace
 {
 void Boite(QMessageBox::Icon icone, QWidget* parent, const QString& texte, const QString& titre)

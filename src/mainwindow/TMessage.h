@@ -15,6 +15,9 @@ public:
     // "Confirmation" with "&Oui", "&Non", "Annuler".
     static Reponse Question(QWidget* parent, const QString& texte,
                             const QString& titre = QString::fromUtf8("Confirmation"));
+    // "Confirmation" with "&Oui" and "&Non" only: Oui or Non.
+    static Reponse QuestionOuiNon(QWidget* parent, const QString& texte,
+                                  const QString& titre = QString::fromUtf8("Confirmation"));
     static void Information(QWidget* parent, const QString& texte,
                             const QString& titre = QString::fromUtf8("Information"));
     static void Erreur(QWidget* parent, const QString& texte,

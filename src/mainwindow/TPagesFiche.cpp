@@ -446,6 +446,7 @@ void TPagesFiche::MontreLigne(const Repertoire& rep, int ligne)
         v->SetSuspendu(false);
     d->affichage = avant;
     MajEntetes(rep, ligne);
+    emit LigneMontree(ligne);
 }
 
 void TPagesFiche::MajEntetes(const Repertoire& rep, int ligne)

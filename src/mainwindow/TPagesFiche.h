@@ -50,6 +50,8 @@ signals:
     void ChampModifie(int colonne, const std::string& texte);
     // A character Windows-1252 cannot hold was typed or pasted and refused.
     void CaractereRefuse(const QString& caractere);
+    // MontreLigne showed record `ligne`: the photo frame follows.
+    void LigneMontree(int ligne);
 
 private:
     struct Prive;

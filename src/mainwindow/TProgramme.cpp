@@ -1,11 +1,14 @@
 #include "TProgramme.h"
 
+#include "comm/TCommunication.h"
+#include "comm/TNumerot.h"
 #include "mainwindow/TAboutBox.h"
 #include "mainwindow/TFTri.h"
 #include "mainwindow/TFiche.h"
 #include "mainwindow/TMessage.h"
 #include "printing/TCopyOpt.h"
 #include "printing/TImpression.h"
+#include "photos/TPhotos.h"
 #include "search/TBarreRecherche.h"
 #include "search/TFind.h"
 #include "search/TSchOpt.h"
@@ -28,6 +31,8 @@ TProgramme::TProgramme(const QString& cheminReglages, const QString& dossierProg
     fiche->RemplaceBarreRecherche(m_barre, m_barre->Edit(), m_barre->FindBtn2(),
                                   m_barre->PrevBtn());
     m_barre->Lit(m_reglages);
+    m_photos = new TPhotos(*fiche);
+    m_photos->Lit(m_reglages);
 
     // Every dialog is created once, in this order, and lives until the end; each
     // reads its own settings now.
@@ -40,7 +45,9 @@ TProgramme::TProgramme(const QString& cheminReglages, const QString& dossierProg
     m_copyOpt->Lit(m_reglages);
     m_schOpt = new TSchOpt(m_options, fiche);
     m_schOpt->Lit(m_reglages);
-    // TNumerot
+    m_numerot = new TNumerot(fiche);
+    m_numerot->Lit(m_reglages);
+    new TCommunication(*fiche, *m_numerot);
 
     TMenusFiche* menus = fiche->Menus();
     menus->SetDisponible(C::Chercher, true);
@@ -62,6 +69,9 @@ TProgramme::TProgramme(const QString& cheminReglages, const QString& dossierProg
     // The write at close: each window's keys at their step.
     ReglagesFiche::Contribue(m_ecriture, m_etatFermeture);
     m_ecriture.Contribue(E::OptionsCopie, [this](Reglages& r) { m_copyOpt->Ecrit(r); });
+    // The photo commands keep the picker's option for the run: theirs replaces the window's.
+    m_ecriture.Contribue(E::Apercu, [this](Reglages& r) { m_photos->Ecrit(r); });
+    m_ecriture.Contribue(E::OptionsModem, [this](Reglages& r) { m_numerot->Ecrit(r); });
     m_ecriture.Contribue(E::OptionsRecherche, [this](Reglages& r) { m_schOpt->Ecrit(r); });
     m_ecriture.Contribue(E::Recherches, [this](Reglages& r) { m_find->Ecrit(r); });
     m_ecriture.Contribue(E::Recherches2, [this](Reglages& r) { m_barre->Ecrit(r); });

@@ -15,6 +15,8 @@ class TSchOpt;
 class TBarreRecherche;
 class TCopyOpt;
 class TImpression;
+class TPhotos;
+class TNumerot;
 
 // The running program: the settings store, the main window and the dialogs created
 // once at start-up in their fixed order, and the write of the settings at the close.
@@ -34,6 +36,8 @@ public:
     TBarreRecherche* Barre() const { return m_barre; }
     TCopyOpt* CopyOpt() const { return m_copyOpt; }
     TImpression* Impression() const { return m_impression; }
+    TPhotos* Photos() const { return m_photos; }
+    TNumerot* Numerot() const { return m_numerot; }
     Reglages& Store() { return m_reglages; }
 
     // The write at close (EcritReglages); false with the reason when the store failed.
@@ -53,4 +57,6 @@ private:
     TBarreRecherche* m_barre = nullptr;
     TCopyOpt* m_copyOpt = nullptr;
     TImpression* m_impression = nullptr;
+    TPhotos* m_photos = nullptr;
+    TNumerot* m_numerot = nullptr;
 };

@@ -1,0 +1,127 @@
+#include "CheminsPhoto.h"
+
+#include "records/CodePage.h"
+#include "records/ErreurSysteme.h"
+#include "records/FichierSur.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace
+{
+
+QString U(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+QString Guillemets(const QString& texte)
+{
+    return U("« ") + texte + U(" »");
+}
+
+// Copies through a temporary file beside the target, so that a failed copy leaves
+// no half-written picture under the name a record would show.
+QString Copie(const QString& source, const QString& cible)
+{
+    QFile entree(source);
+    if (!entree.open(QIODevice::ReadOnly)) return ErreurSysteme::EnFrancais(entree.errorString());
+    QString raison;
+    const QString temporaire = FichierSur::Temporaire(cible, &raison);
+    if (temporaire.isEmpty()) return raison;
+    QFile sortie(temporaire);
+    if (!sortie.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        raison = ErreurSysteme::EnFrancais(sortie.errorString());
+        FichierSur::Abandonne(temporaire);
+        return raison;
+    }
+    QByteArray bloc;
+    for (;;) {
+        bloc = entree.read(1 << 20);
+        if (bloc.isEmpty()) break;
+        if (sortie.write(bloc) != bloc.size()) {
+            raison = ErreurSysteme::EnFrancais(sortie.errorString());
+            break;
+        }
+    }
+    if (raison.isEmpty() && entree.error() != QFileDevice::NoError)
+        raison = ErreurSysteme::EnFrancais(entree.errorString());
+    if (raison.isEmpty() && !sortie.flush())
+        raison = ErreurSysteme::EnFrancais(sortie.errorString());
+    sortie.close();
+    if (raison.isEmpty() && sortie.error() != QFileDevice::NoError)
+        raison = ErreurSysteme::EnFrancais(sortie.errorString());
+    if (!raison.isEmpty()) {
+        FichierSur::Abandonne(temporaire);
+        return raison;
+    }
+    return FichierSur::Remplace(temporaire, cible);
+}
+
+} // namespace
+
+CheminsPhoto::CheminsPhoto(const QString& dossierImages) : m_dossier(dossierImages)
+{
+    while (m_dossier.endsWith(QLatin1Char('/')) && m_dossier.size() > 1)
+        m_dossier.chop(1);
+}
+
+bool CheminsPhoto::NomSur(std::string_view cellule)
+{
+    return NomSur(CodePage::VersUnicode(cellule));
+}
+
+bool CheminsPhoto::NomSur(const QString& nom)
+{
+    if (nom.isEmpty() || nom == QLatin1String(".") || nom == QLatin1String("..")) return false;
+    for (const QChar c : nom)
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':') ||
+            c.unicode() < 0x20 || c.unicode() == 0x7F)
+            return false;
+    return true;
+}
+
+QString CheminsPhoto::Chemin(std::string_view cellule) const
+{
+    if (!NomSur(cellule)) return {};
+    return m_dossier + QLatin1Char('/') + CodePage::VersUnicode(cellule);
+}
+
+CheminsPhoto::Resultat CheminsPhoto::Importe(const QString& source) const
+{
+    Resultat r;
+    const QFileInfo info(source);
+    const QString nom = info.fileName();
+    if (!info.isFile()) {
+        r.erreur = U("Le fichier ") + Guillemets(source) + U(" n'existe pas.");
+        return r;
+    }
+    std::string octets;
+    if (!CodePage::VersWindows1252(nom, octets)) {
+        r.erreur = U("Le nom du fichier ") + Guillemets(nom) +
+                   U(" contient un caractère qu'un répertoire ne peut pas garder (") +
+                   Guillemets(CodePage::PremierCaractereRefuse(nom)) +
+                   U(").\nRenommez le fichier, puis chargez-le de nouveau.");
+        return r;
+    }
+    if (!NomSur(nom)) {
+        r.erreur = U("Le nom du fichier ") + Guillemets(nom) +
+                   U(" ne peut pas servir de nom de photo.\nRenommez le fichier, puis "
+                     "chargez-le de nouveau.");
+        return r;
+    }
+    const QString cible = m_dossier + QLatin1Char('/') + nom;
+    if (!QFileInfo::exists(cible)) {
+        QDir().mkpath(m_dossier);
+        const QString raison = Copie(source, cible);
+        if (!raison.isEmpty()) {
+            r.erreur = U("Impossible de copier la photo dans le dossier des images ") +
+                       Guillemets(QDir::toNativeSeparators(m_dossier)) + U(".\n") + raison;
+            return r;
+        }
+        r.copie = true;
+    }
+    r.nom = std::move(octets);
+    return r;
+}

@@ -1,0 +1,122 @@
+#include "TPhotos.h"
+
+#include "mainwindow/CurseurOccupe.h"
+#include "mainwindow/TCadrePhoto.h"
+#include "mainwindow/TFiche.h"
+#include "mainwindow/TMessage.h"
+#include "mainwindow/TPagesFiche.h"
+#include "photos/LecturePhoto.h"
+#include "photos/TOpenDial.h"
+#include "settings/Reglages.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+#include <memory>
+
+namespace
+{
+const QString Options = QStringLiteral("Options");
+}
+
+TPhotos::TPhotos(TFiche& fiche)
+    : QObject(&fiche), m_fiche(fiche), m_chemins(fiche.DossierImages()),
+      m_cadre(qobject_cast<TCadrePhoto*>(fiche.PagesFiche()->CadrePhoto())),
+      m_cheminImagesPerso(QDir::homePath())
+{
+    ChoisitImage = [this](const QString& dossier, bool apercu) {
+        Choix choix;
+        std::unique_ptr<TOpenDial> picker;
+        {
+            CurseurOccupe occupe;
+            picker = std::make_unique<TOpenDial>(dossier, apercu, &m_fiche);
+        }
+        choix.ok = picker->exec() == QDialog::Accepted;
+        choix.fichier = picker->Selection();
+        choix.dossier = picker->Dossier();
+        choix.apercu = picker->Apercu();
+        return choix;
+    };
+
+    m_menu = new QMenu(m_cadre);
+    m_menu->setObjectName(QStringLiteral("MenuPhoto"));
+    m_charger = m_menu->addAction(QString::fromUtf8("Charger photo..."));
+    m_charger->setObjectName(QStringLiteral("ChargerPhoto1"));
+    m_effacer = m_menu->addAction(QString::fromUtf8("Effacer photo"));
+    m_effacer->setObjectName(QStringLiteral("EffacerPhoto1"));
+    connect(m_charger, &QAction::triggered, this, &TPhotos::ChargerPhoto1Click);
+    connect(m_effacer, &QAction::triggered, this, &TPhotos::EffacerPhoto1Click);
+
+    m_cadre->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_cadre, &QWidget::customContextMenuRequested, this, &TPhotos::MenuDemande);
+    connect(fiche.PagesFiche(), &TPagesFiche::LigneMontree, this, &TPhotos::MontrePhoto);
+}
+
+void TPhotos::Lit(const Reglages& reglages)
+{
+    m_apercu = reglages.ReadBool(Options, QString::fromUtf8("Aperçu"), true);
+    m_cheminImagesPerso =
+        reglages.ReadString(Options, QStringLiteral("CheminImagesPerso"), QDir::homePath());
+}
+
+void TPhotos::Ecrit(Reglages& reglages) const
+{
+    reglages.WriteBool(Options, QString::fromUtf8("Aperçu"), m_apercu);
+}
+
+void TPhotos::MenuDemande(const QPoint& position)
+{
+    m_effacer->setEnabled(!m_fiche.Rep().Cellule(Photo, m_fiche.LigneCourante()).empty());
+    m_menu->popup(m_cadre->mapToGlobal(position));
+}
+
+void TPhotos::ChargerPhoto1Click()
+{
+    const Choix choix = ChoisitImage(m_cheminImagesPerso, m_apercu);
+    m_apercu = choix.apercu;
+    if (!choix.ok) return;
+    CheminsPhoto::Resultat resultat;
+    {
+        CurseurOccupe occupe;
+        if (!choix.dossier.isEmpty()) m_cheminImagesPerso = choix.dossier;
+        resultat = m_chemins.Importe(choix.fichier);
+        if (resultat.erreur.isEmpty()) {
+            const int ligne = m_fiche.LigneCourante();
+            m_fiche.Modele()->SetCellule(Photo, ligne, resultat.nom);
+            // The record now names the file of the images folder: when one of that name
+            // was there already, that is the picture it shows.
+            MontrePhoto(ligne);
+        }
+    }
+    if (!resultat.erreur.isEmpty()) TMessage::Erreur(&m_fiche, resultat.erreur);
+}
+
+void TPhotos::EffacerPhoto1Click()
+{
+    m_fiche.Modele()->SetCellule(Photo, m_fiche.LigneCourante(), std::string_view());
+    m_cadre->SetImage(QImage());
+    m_cadre->SetLegende(QStringLiteral("Photo"));
+}
+
+void TPhotos::MontrePhoto(int ligne)
+{
+    const Repertoire& rep = m_fiche.Rep();
+    const QString chemin = ligne >= 1 && ligne < rep.NbLignes()
+                               ? m_chemins.Chemin(rep.Cellule(Photo, ligne))
+                               : QString();
+    const QImage image = ImageDe(chemin);
+    m_cadre->SetImage(image);
+    m_cadre->SetLegende(image.isNull() ? QStringLiteral("Photo") : QString());
+}
+
+QImage TPhotos::ImageDe(const QString& chemin)
+{
+    const QFileInfo info(chemin);
+    if (chemin.isEmpty() || !info.isFile()) return {};
+    const QDateTime date = info.lastModified();
+    if (m_memoire.chemin != chemin || m_memoire.date != date || m_memoire.taille != info.size()) {
+        m_memoire = {chemin, date, info.size(),
+                     LecturePhoto::PourCadre(chemin, m_cadre->contentsRect().size())};
+    }
+    return m_memoire.image;
+}

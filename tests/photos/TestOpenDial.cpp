@@ -1,0 +1,158 @@
+// The photo picker: what its list offers, the preview, and when it lets OK close it.
+
+#include "Registre.h"
+
+#include "photos/GeometrieApercu.h"
+#include "photos/TOpenDial.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileSystemModel>
+#include <QImage>
+#include <QLabel>
+#include <QListView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+#include <memory>
+
+class TestOpenDial : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dossier;
+
+    QString Chemin(const char* nom) const { return m_dossier->filePath(QString::fromUtf8(nom)); }
+
+    static QStringList Liste(const TOpenDial& d)
+    {
+        QStringList noms;
+        const QModelIndex racine = d.Fichiers()->rootIndex();
+        for (int i = 0; i < d.ModeleFichiers()->rowCount(racine); ++i)
+            noms << d.ModeleFichiers()->index(i, 0, racine).data().toString();
+        noms.sort(Qt::CaseInsensitive);
+        return noms;
+    }
+
+private slots:
+    void init()
+    {
+        m_dossier = std::make_unique<QTemporaryDir>();
+        QDir(m_dossier->path()).mkpath("sous-dossier");
+        QImage image(100, 50, QImage::Format_RGB32);
+        image.fill(Qt::blue);
+        QVERIFY(image.save(Chemin("petit.png"), "PNG"));
+        QImage grande(400, 200, QImage::Format_RGB32);
+        grande.fill(Qt::green);
+        QVERIFY(grande.save(Chemin("GRAND.JPG"), "JPG"));
+        for (const char* nom : {"plan.wmf", "notes.txt", "photo.jpeg", "sans-extension"}) {
+            QFile f(Chemin(nom));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("not a picture");
+        }
+    }
+
+    void listeEtApercu()
+    {
+        TOpenDial d(m_dossier->path(), true);
+        d.show();
+        QCOMPARE(d.windowTitle(), QString::fromUtf8("Choix d'une image"));
+        QCOMPARE(d.size(), QSize(594, 265));
+        QCOMPARE(d.PanneauApercu()->size(), QSize(153, 145));
+        QCOMPARE(d.Dossier(), m_dossier->path());
+        // The tree opens down to the folder.
+        for (QModelIndex i = d.Arbre()->currentIndex().parent(); i.isValid(); i = i.parent())
+            QVERIFY(d.Arbre()->isExpanded(i));
+        // Only the listed patterns, whatever the case of the extension.
+        QTRY_COMPARE(Liste(d), QStringList({"GRAND.JPG", "petit.png", "plan.wmf"}));
+
+        d.Fichiers()->setCurrentIndex(d.ModeleFichiers()->index(Chemin("petit.png")));
+        QCOMPARE(d.Selection(), Chemin("petit.png"));
+        QVERIFY(d.ImageApercu()->isVisible());
+        QCOMPARE(d.ImageApercu()->geometry(), QRect(26, 47, 100, 50));
+        d.SelectionneFichier(Chemin("GRAND.JPG"));
+        QCOMPARE(d.ImageApercu()->geometry(), QRect(15, 42, 122, 61));
+        QCOMPARE(d.ImageApercu()->pixmap().size(), QSize(122, 61));
+        d.grab().save(QDir::tempPath() + "/carnet-opendial.png");
+
+        // A file Qt cannot decode still shows a placeholder of the limits' size.
+        d.SelectionneFichier(Chemin("plan.wmf"));
+        QVERIFY(d.ImageApercu()->isVisible());
+        QCOMPARE(d.ImageApercu()->geometry(), QRect(15, 14, 122, 116));
+
+        // "Aperçu" hides the panel at once and shows it again with the selection.
+        d.CaseApercu()->click();
+        QVERIFY(!d.PanneauApercu()->isVisible());
+        QVERIFY(!d.Apercu());
+        d.SelectionneFichier(Chemin("petit.png"));
+        d.CaseApercu()->click();
+        QVERIFY(d.PanneauApercu()->isVisible());
+        QCOMPARE(d.ImageApercu()->geometry(), QRect(26, 47, 100, 50));
+    }
+
+    // OK and a double-click close the picker only on an existing file.
+    void okSeulementSurUnFichier_data()
+    {
+        QTest::addColumn<QString>("selection");
+        QTest::addColumn<bool>("ferme");
+        QTest::newRow("nothing selected") << QString() << false;
+        QTest::newRow("existing file") << "petit.png" << true;
+        QTest::newRow("file removed after its selection") << "supprime" << false;
+    }
+    void okSeulementSurUnFichier()
+    {
+        QFETCH(QString, selection);
+        QFETCH(bool, ferme);
+        TOpenDial d(m_dossier->path(), false);
+        d.open();
+        if (selection == "supprime") {
+            d.SelectionneFichier(Chemin("petit.png"));
+            QFile::remove(Chemin("petit.png"));
+        } else if (!selection.isEmpty()) {
+            d.SelectionneFichier(m_dossier->filePath(selection));
+        }
+        d.DemandeOk();
+        QCOMPARE(d.isVisible(), !ferme);
+        QCOMPARE(d.result(), ferme ? int(QDialog::Accepted) : int(QDialog::Rejected));
+    }
+
+    void doubleClicFerme()
+    {
+        TOpenDial d(m_dossier->path(), true);
+        d.open();
+        QTRY_COMPARE(Liste(d).size(), 3);
+        const QModelIndex index = d.ModeleFichiers()->index(Chemin("petit.png"));
+        QTRY_VERIFY(d.Fichiers()->visualRect(index).isValid());
+        const QRect zone = d.Fichiers()->visualRect(index);
+        QTest::mouseClick(d.Fichiers()->viewport(), Qt::LeftButton, {}, zone.center());
+        QCOMPARE(d.result(), int(QDialog::Rejected)); // one click only selects
+        QTest::mouseDClick(d.Fichiers()->viewport(), Qt::LeftButton, {}, zone.center());
+        QCOMPARE(d.result(), int(QDialog::Accepted));
+        QCOMPARE(d.Selection(), Chemin("petit.png"));
+    }
+
+    // Browsing another folder: the remembered folder follows, and a file of the folder
+    // left is no longer taken by OK.
+    void dossierSuitLaNavigation()
+    {
+        TOpenDial d(m_dossier->path(), true);
+        d.open();
+        d.SelectionneFichier(Chemin("petit.png"));
+        d.SelectionneDossier(Chemin("sous-dossier"));
+        QCOMPARE(d.Dossier(), Chemin("sous-dossier"));
+        QCOMPARE(d.Arbre()->currentIndex().data().toString(), QString("sous-dossier"));
+        QVERIFY(d.Selection().isEmpty());
+        d.DemandeOk();
+        QVERIFY(d.isVisible());
+    }
+
+    void dossierAbsentOuvreLeDossierPersonnel()
+    {
+        TOpenDial d(QStringLiteral("c:\\"), true);
+        QCOMPARE(d.Dossier(), QDir::homePath());
+    }
+};
+
+CARNET_TEST(TestOpenDial)
+#include "TestOpenDial.moc"
