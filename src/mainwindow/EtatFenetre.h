@@ -18,7 +18,5 @@ struct EtatFenetre {
     bool trierEnEnregistrant = false;
     int lastRow = 1;
     QColor couleurGrille = QColor(255, 255, 255);
-    bool apercuPhoto = true;
-    QString cheminImagesPerso;
     std::array<int, NbColonnes> largeurs{}; // "Colonnes"/"Col" + n
 };

@@ -232,7 +232,6 @@ TFiche::EtatFenetre TFiche::EtatParDefaut() const
     etat.positionFiche =
         QPoint((ecran.width() - fenetre.width()) / 2, (ecran.height() - fenetre.height()) / 2);
     etat.rectListe = QRect(etat.positionFiche, QSize(640, 480));
-    etat.cheminImagesPerso = QDir::homePath();
     etat.largeurs.fill(LargeurColonneParDefaut);
     return etat;
 }

@@ -43,9 +43,6 @@ EtatFenetre ReglagesFiche::Lit(const Reglages& r, const EtatFenetre& d)
     e.trierEnEnregistrant =
         r.ReadBool(Options, QStringLiteral("Trier en enregistrant"), d.trierEnEnregistrant);
     e.lastRow = r.ReadInteger(Options, QStringLiteral("LastRow"), d.lastRow);
-    e.apercuPhoto = r.ReadBool(Options, QString::fromUtf8("Aperçu"), d.apercuPhoto);
-    e.cheminImagesPerso =
-        r.ReadString(Options, QStringLiteral("CheminImagesPerso"), d.cheminImagesPerso);
     e.couleurGrille =
         DepuisWindows(r.ReadInteger(QStringLiteral("Liste"), QStringLiteral("Couleur"),
                                     CouleurWindows(d.couleurGrille)),
@@ -83,8 +80,5 @@ void ReglagesFiche::Contribue(EcritureReglages& ecriture, const EtatFenetre& eta
     ecriture.Contribue(E::Liste, [&etat](Reglages& r) {
         r.WriteInteger(QStringLiteral("Liste"), QStringLiteral("Couleur"),
                        CouleurWindows(etat.couleurGrille));
-    });
-    ecriture.Contribue(E::Apercu, [&etat](Reglages& r) {
-        r.WriteBool(Options, QString::fromUtf8("Aperçu"), etat.apercuPhoto);
     });
 }
