@@ -18,6 +18,31 @@
 namespace
 {
 
+// Copies `n` lines of [p, fin) into `sortie` (room for fin - p bytes), each without
+// its LF and a CR before it, recording where each ends; the byte loop beats a
+// search and a copy per line on cells of a few bytes. Returns the position after
+// the last line, or nullptr when the data ends first (a last line without LF
+// counts when `finDonnees`).
+const char* CopieLignes(const char* p, const char* fin, bool finDonnees, char* sortie,
+                        uint32_t* fins, int n)
+{
+    char* w = sortie;
+    for (int c = 0; c < n; ++c) {
+        const char* debut = p;
+        char* debutSortie = w;
+        while (p < fin && *p != '\n')
+            *w++ = *p++;
+        if (p < fin) {
+            if (w > debutSortie && w[-1] == '\r') --w;
+            ++p;
+        } else if (!finDonnees || p == debut) {
+            return nullptr;
+        }
+        fins[c] = static_cast<uint32_t>(w - sortie);
+    }
+    return p;
+}
+
 // Lines of a file held in memory.
 class LecteurOctets
 {
@@ -38,6 +63,16 @@ public:
         return true;
     }
     int Erreur() const { return 0; }
+    // The 46 cells of a row; `cellules` must have room for every byte left.
+    bool LitCellules(std::vector<char>& cellules, uint32_t* fins)
+    {
+        const size_t dispo = static_cast<size_t>(m_fin - m_p);
+        if (cellules.size() < dispo) cellules.resize(dispo);
+        const char* suite = CopieLignes(m_p, m_fin, true, cellules.data(), fins, NbColonnes);
+        if (!suite) return false;
+        m_p = suite;
+        return true;
+    }
 
 private:
     const char* m_p;
@@ -69,6 +104,27 @@ public:
         }
     }
     int Erreur() const { return m_erreur; }
+    // The 46 cells of a row, read whole from the buffer, which is refilled (and
+    // grown) until it holds the row.
+    bool LitCellules(std::vector<char>& cellules, uint32_t* fins)
+    {
+        for (;;) {
+            const size_t dispo = m_fin - m_debut;
+            if (cellules.size() < dispo) cellules.resize(dispo);
+            const char* p = m_tampon.data() + m_debut;
+            const char* suite =
+                CopieLignes(p, p + dispo, m_finFichier, cellules.data(), fins, NbColonnes);
+            if (suite) {
+                m_debut = static_cast<size_t>(suite - m_tampon.data());
+                return true;
+            }
+            if (m_finFichier) {
+                m_debut = m_fin;
+                return false;
+            }
+            if (!Remplit()) return false;
+        }
+    }
 
 private:
     // Moves the unread part to the front, grows the buffer for a line longer than
@@ -200,29 +256,27 @@ QString FichierRep::Analyse(Lecteur& lecteur, long long taille, const QString& c
     rep.m_lignes.clear();
     // Each row's cells are gathered in one reused buffer, then copied once into a
     // string of their exact size.
-    std::string cellules;
+    std::vector<char> cellules;
     std::array<uint32_t, NbColonnes> fins{};
     for (long long r = 0; r < nbLignes; ++r) {
         Repertoire::Ligne l;
-        if (!lecteur.LitLigne(ligne)) {
+        if (!lecteur.LitLigne(ligne) || !lecteur.LitCellules(cellules, fins.data())) {
             if (lecteur.Erreur()) return Echec(chemin, Raison(lecteur.Erreur()));
             return Echec(chemin, Coupure(r, nbLignes));
         }
         l.flag.assign(ligne);
-        cellules.clear();
-        for (int c = 0; c < NbColonnes; ++c) {
-            if (!lecteur.LitLigne(ligne)) {
-                if (lecteur.Erreur()) return Echec(chemin, Raison(lecteur.Erreur()));
-                return Echec(chemin, Coupure(r, nbLignes));
-            }
-            if (cellules.size() + 2 * ligne.size() >= std::numeric_limits<uint32_t>::max())
-                return Echec(chemin, QString::fromUtf8("une fiche dépasse 4 Go."));
-            cellules.append(ligne);
-            fins[static_cast<size_t>(c)] = static_cast<uint32_t>(cellules.size());
-        }
+        const std::string_view octets(cellules.data(), fins[NbColonnes - 1]);
+        // Unfolding doubles at most the size; offsets are 32-bit.
+        if (octets.size() >= std::numeric_limits<uint32_t>::max() / 2)
+            return Echec(chemin, QString::fromUtf8("une fiche dépasse 2 Go."));
         // Folded line breaks are rare: the row is unfolded only when it holds one.
-        if (std::memchr(cellules.data(), '\a', cellules.size())) Deplie(cellules, fins);
-        l.Assigne(cellules, fins.data());
+        if (std::memchr(octets.data(), '\a', octets.size())) {
+            std::string deplie(octets);
+            Deplie(deplie, fins);
+            l.Assigne(deplie, fins.data());
+        } else {
+            l.Assigne(octets, fins.data());
+        }
         rep.m_lignes.push_back(std::move(l));
     }
     // What follows the announced rows is not part of the book: a save would drop it.
