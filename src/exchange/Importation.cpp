@@ -1,0 +1,31 @@
+#include "Importation.h"
+
+#include "AssociationChamps.h"
+#include "TableImport.h"
+#include "records/Repertoire.h"
+
+bool Importation::FicheVierge(const Repertoire& rep)
+{
+    return rep.NbFiches() == 1 && !rep.EstChoisie(1) && rep.Vue(1).fins[NbColonnes - 1] == 0;
+}
+
+int Importation::NbLignesAjoutees(const Repertoire& rep, const TableImport& table)
+{
+    return table.NbLignes() - (FicheVierge(rep) ? 1 : 0);
+}
+
+int Importation::AppendImportedRecords(Repertoire& rep, const TableImport& table,
+                                       const AssociationChamps& association)
+{
+    int ligne = FicheVierge(rep) ? 1 : rep.NbLignes();
+    rep.Reserve(ligne + table.NbLignes());
+    rep.SetModifie(true);
+    for (int l = 0; l < table.NbLignes(); ++l, ++ligne) {
+        if (ligne == rep.NbLignes()) rep.AjouteFiche(); // flag "0"
+        for (int champ = 0; champ < NbColonnes; ++champ) {
+            const int colonne = association.Colonne(champ);
+            if (colonne >= 0) rep.SetCellule(champ, ligne, table.Cellule(colonne, l));
+        }
+    }
+    return ligne - 1;
+}
