@@ -46,8 +46,8 @@ QToolButton* Navigation(const char* nom, const char* icone, const char* bulle, Q
 TAsso::TAsso(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("Asso"));
-    setWindowTitle(QString::fromUtf8(
-        "Association des champs du répertoire aux champs de la base de données"));
+    setWindowTitle(
+        QString::fromUtf8("Association des champs du répertoire aux champs de la base de données"));
     setModal(true);
     resize(620, 460);
 

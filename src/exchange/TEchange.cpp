@@ -85,11 +85,10 @@ bool TEchange::Importe(const QString& chemin, TypeFichier type)
     int derniere = 1;
     {
         CurseurOccupe occupe;
-        m_fiche.Modele()->AjouteEnBloc(Importation::NbLignesAjoutees(rep, table),
-                                       [&](Repertoire& r) {
-                                           derniere = Importation::AppendImportedRecords(
-                                               r, table, m_asso.Grid());
-                                       });
+        m_fiche.Modele()->AjouteEnBloc(
+            Importation::NbLignesAjoutees(rep, table), [&](Repertoire& r) {
+                derniere = Importation::AppendImportedRecords(r, table, m_asso.Grid());
+            });
     }
     m_fiche.AllerA(0, derniere);
     m_fiche.AfficheFiche();

@@ -1,5 +1,7 @@
 #include "TProgramme.h"
 
+#include "exchange/TAsso.h"
+#include "exchange/TEchange.h"
 #include "mainwindow/TAboutBox.h"
 #include "mainwindow/TFTri.h"
 #include "mainwindow/TFiche.h"
@@ -32,7 +34,8 @@ TProgramme::TProgramme(const QString& cheminReglages, const QString& dossierProg
     m_find = new TFind(*fiche, m_options, fiche);
     m_find->Lit(m_reglages);
     fiche->SetDialogueTri(new TFTri(fiche));
-    // TAsso, TChoix, TFormat, TPrevis, TNewFor, TIMail, TFpPrev
+    m_echange = new TEchange(*fiche, *new TAsso(fiche));
+    // TChoix, TFormat, TPrevis, TNewFor, TIMail, TFpPrev
     fiche->SetAPropos(new TAboutBox(fiche));
     // TCopyOpt
     m_schOpt = new TSchOpt(m_options, fiche);
@@ -45,6 +48,15 @@ TProgramme::TProgramme(const QString& cheminReglages, const QString& dossierProg
     QObject::connect(menus->Item(C::Chercher), &QAction::triggered, m_find, &TFind::Ouvre);
     if (QAction* bouton = menus->Bouton(C::Chercher))
         QObject::connect(bouton, &QAction::triggered, m_find, &TFind::Ouvre);
+    for (C c : {C::Exporter, C::Importer}) {
+        menus->SetDisponible(c, true);
+        const auto lance = [this, c] {
+            c == C::Exporter ? m_echange->Exporter1Click() : m_echange->Importer1Click();
+        };
+        QObject::connect(menus->Item(c), &QAction::triggered, m_echange, lance);
+        if (QAction* bouton = menus->Bouton(c))
+            QObject::connect(bouton, &QAction::triggered, m_echange, lance);
+    }
     QObject::connect(menus->Item(C::RechercheSelective), &QAction::triggered, m_schOpt,
                      [this] { m_schOpt->exec(); });
 
