@@ -217,6 +217,7 @@ Encodage::Bilan Encodage::VersWindows1252(std::string& s)
         DepuisUtf16(s, marque ? 2 : 0, bilan.source == Utf16BE, bilan);
         break;
     case Windows1252: {
+        if (!std::memchr(s.data(), '\0', s.size())) break;
         const size_t nuls = static_cast<size_t>(std::count(s.begin(), s.end(), '\0'));
         if (nuls) {
             s.erase(std::remove(s.begin(), s.end(), '\0'), s.end());

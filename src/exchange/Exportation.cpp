@@ -9,26 +9,6 @@
 namespace
 {
 
-// CodeLigne with a space, appended in place.
-void AjouteCelluleSimple(std::string& sortie, std::string_view cellule)
-{
-    const char* p = cellule.data();
-    const char* const fin = p + cellule.size();
-    while (p < fin) {
-        const void* cr = std::memchr(p, '\r', static_cast<size_t>(fin - p));
-        const char* q = cr ? static_cast<const char*>(cr) : fin;
-        sortie.append(p, static_cast<size_t>(q - p));
-        if (q == fin) break;
-        if (q + 1 < fin && q[1] == '\n') {
-            sortie.push_back(' ');
-            p = q + 2;
-        } else {
-            sortie.push_back('\r'); // a lone CR is written as held
-            p = q + 1;
-        }
-    }
-}
-
 void AjouteCelluleStandard(std::string& sortie, std::string_view cellule)
 {
     const bool guillemets = cellule.find_first_of(",\"\r\n") != std::string_view::npos;
@@ -55,24 +35,60 @@ void AjouteCelluleStandard(std::string& sortie, std::string_view cellule)
 std::string Exportation::Octets(const Repertoire& rep, TypeFichier type)
 {
     std::string sortie;
-    size_t taille = 3;
+    if (type == TypeFichier::CsvStandard) {
+        size_t taille = 3;
+        for (int ligne = 0; ligne < rep.NbLignes(); ++ligne)
+            taille += rep.Vue(ligne).fins[NbColonnes - 1] + NbColonnes + 1;
+        sortie.reserve(taille + taille / 8); // accents take two bytes in UTF-8
+        sortie.append("\xEF\xBB\xBF", 3);
+        for (int ligne = 0; ligne < rep.NbLignes(); ++ligne) {
+            const Repertoire::VueLigne vue = rep.Vue(ligne);
+            for (int c = 0; c < NbColonnes; ++c) {
+                if (c > 0) sortie.push_back(',');
+                AjouteCelluleStandard(sortie, vue.Cellule(c));
+            }
+            sortie.append("\r\n", 2);
+        }
+        return sortie;
+    }
+    // The exact size when no cell holds a CR LF, an upper bound otherwise.
+    size_t taille = 0;
     for (int ligne = 0; ligne < rep.NbLignes(); ++ligne)
         taille += rep.Vue(ligne).fins[NbColonnes - 1] + NbColonnes + 1;
-    // Accents take two bytes in UTF-8.
-    sortie.reserve(type == TypeFichier::CsvStandard ? taille + taille / 8 : taille);
-    if (type == TypeFichier::CsvStandard) sortie.append("\xEF\xBB\xBF", 3);
+    sortie.resize(taille);
+    char* w = sortie.data();
     const char separateur = FormatEchange::Separateur(type);
     for (int ligne = 0; ligne < rep.NbLignes(); ++ligne) {
         const Repertoire::VueLigne vue = rep.Vue(ligne);
+        const bool cr = std::memchr(vue.octets.data(), '\r', vue.octets.size()) != nullptr;
         for (int c = 0; c < NbColonnes; ++c) {
-            if (c > 0) sortie.push_back(separateur);
-            if (type == TypeFichier::CsvStandard)
-                AjouteCelluleStandard(sortie, vue.Cellule(c));
-            else
-                AjouteCelluleSimple(sortie, vue.Cellule(c));
+            if (c > 0) *w++ = separateur;
+            const std::string_view cellule = vue.Cellule(c);
+            if (!cr || !std::memchr(cellule.data(), '\r', cellule.size())) {
+                // Most cells are a few bytes: copied inline rather than by a call.
+                if (cellule.size() < 32) {
+                    for (char o : cellule)
+                        *w++ = o;
+                } else {
+                    std::memcpy(w, cellule.data(), cellule.size());
+                    w += cellule.size();
+                }
+                continue;
+            }
+            // CodeLigne with a space; a lone CR is written as held.
+            for (size_t i = 0; i < cellule.size(); ++i) {
+                if (cellule[i] == '\r' && i + 1 < cellule.size() && cellule[i + 1] == '\n') {
+                    *w++ = ' ';
+                    ++i;
+                } else {
+                    *w++ = cellule[i];
+                }
+            }
         }
-        sortie.append("\r\n", 2);
+        *w++ = '\r';
+        *w++ = '\n';
     }
+    sortie.resize(static_cast<size_t>(w - sortie.data()));
     return sortie;
 }
 

@@ -4,6 +4,8 @@
 #include "TableImport.h"
 #include "records/Repertoire.h"
 
+#include <array>
+
 bool Importation::FicheVierge(const Repertoire& rep)
 {
     return rep.NbFiches() == 1 && !rep.EstChoisie(1) && rep.Vue(1).fins[NbColonnes - 1] == 0;
@@ -20,12 +22,15 @@ int Importation::AppendImportedRecords(Repertoire& rep, const TableImport& table
     int ligne = FicheVierge(rep) ? 1 : rep.NbLignes();
     rep.Reserve(ligne + table.NbLignes());
     rep.SetModifie(true);
+    std::array<std::string_view, NbColonnes> cellules{};
     for (int l = 0; l < table.NbLignes(); ++l, ++ligne) {
         if (ligne == rep.NbLignes()) rep.AjouteFiche(); // flag "0"
         for (int champ = 0; champ < NbColonnes; ++champ) {
             const int colonne = association.Colonne(champ);
-            if (colonne >= 0) rep.SetCellule(champ, ligne, table.Cellule(colonne, l));
+            cellules[static_cast<size_t>(champ)] =
+                colonne >= 0 ? table.Cellule(colonne, l) : std::string_view();
         }
+        rep.RemplitLigne(ligne, cellules);
     }
     return ligne - 1;
 }

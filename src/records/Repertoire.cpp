@@ -39,6 +39,20 @@ void Repertoire::SetCellule(int colonne, int ligne, std::string_view texte)
             static_cast<uint32_t>(l.fins[static_cast<size_t>(c)] + delta);
 }
 
+void Repertoire::RemplitLigne(int ligne, const std::array<std::string_view, NbColonnes>& cellules)
+{
+    Ligne& l = m_lignes.at(static_cast<size_t>(ligne));
+    size_t taille = 0;
+    for (std::string_view c : cellules)
+        taille += c.size();
+    l.octets.clear();
+    l.octets.reserve(taille);
+    for (size_t c = 0; c < cellules.size(); ++c) {
+        l.octets.append(cellules[c]);
+        l.fins[c] = static_cast<uint32_t>(l.octets.size());
+    }
+}
+
 void Repertoire::SetNbLignes(int n)
 {
     if (n < 2) n = 2;

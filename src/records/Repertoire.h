@@ -28,6 +28,8 @@ public:
     }
     // Does not set Modifie: the callers decide.
     void SetCellule(int colonne, int ligne, std::string_view texte);
+    // The 46 cells of a row at once (an import); the flag is kept. Does not set Modifie.
+    void RemplitLigne(int ligne, const std::array<std::string_view, NbColonnes>& cellules);
 
     // Grows with empty rows (flag "0") or drops rows from the end; never below 2.
     void SetNbLignes(int n);
