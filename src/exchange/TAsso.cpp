@@ -226,6 +226,12 @@ void TAsso::EndBtnClick()
     MontreEchantillon();
 }
 
+void TAsso::done(int resultat)
+{
+    m_table = nullptr;
+    QDialog::done(resultat);
+}
+
 void TAsso::OKBtnClick()
 {
     if (m_grid.Aucune()) {

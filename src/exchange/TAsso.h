@@ -45,6 +45,9 @@ public:
     // shortened to one line.
     static QString TexteColonne(std::string_view cellule, int colonne);
 
+    // The staging table belongs to the import: it is forgotten when the dialog closes.
+    void done(int resultat) override;
+
 protected:
     bool eventFilter(QObject* objet, QEvent* event) override;
 

@@ -23,6 +23,7 @@ TEchange::TEchange(TFiche& fiche, TAsso& asso) : QObject(&fiche), m_fiche(fiche)
 
 bool TEchange::Exporter1Click()
 {
+    m_fiche.ValideSaisieGrille();
     TypeFichier type = m_typeExport;
     const QString chemin = ChoisitFichierExport ? ChoisitFichierExport(type) : QString();
     if (chemin.isEmpty()) return false;
@@ -55,6 +56,7 @@ bool TEchange::Exporte(const QString& chemin, TypeFichier type)
 
 bool TEchange::Importer1Click()
 {
+    m_fiche.ValideSaisieGrille();
     TypeFichier type = m_typeImport;
     const QString chemin = ChoisitFichierImport ? ChoisitFichierImport(type) : QString();
     if (chemin.isEmpty()) return false;

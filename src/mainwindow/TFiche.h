@@ -106,6 +106,8 @@ public:
     void MajTitre();
     void MajOnglets();
     void SynchroOnglet(const std::string& nom);
+    // Closes the grid's open editor, so that the text being typed reaches the book.
+    void ValideSaisieGrille();
     // Removes records haut..bas; the current row keeps its number when it still exists.
     void SupprimeSelection(int haut, int bas);
     // The sort command: true when the dialog was confirmed.
@@ -153,7 +155,6 @@ private:
     void CaptureGeometrie(int pageQuittee);
     void CaractereRefuse(const QString& caractere);
     void PrepareDossierImages();
-    void ValideSaisieGrille();
 
     Repertoire m_rep;
     ModeleRepertoire* m_modele = nullptr;

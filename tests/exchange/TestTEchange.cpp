@@ -14,7 +14,9 @@
 #include "records/FichierRep.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -315,6 +317,17 @@ private slots:
         QVERIFY(Lit(Chemin("sortie.TXT")).startsWith("Nom\t"));
         QCOMPARE(proposes,
                  (QList<TypeFichier>{TypeFichier::Csv, TypeFichier::Texte, TypeFichier::Texte}));
+        // A value still being typed in the list is exported.
+        f->PageControl()->setCurrentIndex(TFiche::PageListe);
+        const QModelIndex cellule = f->Modele()->index(0, Ville);
+        f->Grille()->setCurrentIndex(cellule);
+        f->Grille()->edit(cellule);
+        auto* editeur = qobject_cast<QLineEdit*>(f->Grille()->indexWidget(cellule));
+        QVERIFY(editeur);
+        editeur->setText(QStringLiteral("Nice"));
+        TMessage::ReponseSuivante(TMessage::Oui);
+        QVERIFY(p->Echange()->Exporter1Click());
+        QVERIFY(Lit(Chemin("sortie.TXT")).contains("\tNice\t"));
         // A failed write is told with the system's reason.
         choisi = Chemin("absent/sortie.CSV");
         TMessage::Historique().clear();
