@@ -156,33 +156,63 @@ private slots:
     }
 
     // The address-book export of a mail program: UTF-8, RFC 4180 quoting with a
-    // TAB, a lone CR, a lone LF, a comma and doubled quotes inside quoted fields.
+    // TAB, a lone CR, a lone LF, a comma and doubled quotes inside quoted fields;
+    // the same file as other programs would have saved it in UTF-16 or with a mark.
     void ExportMessagerie_data()
     {
         QTest::addColumn<TypeFichier>("type");
+        QTest::addColumn<QString>("encodage");
+        QTest::addColumn<int>("source");
         QTest::addColumn<int>("lignes");
         QTest::addColumn<QStringList>("derniere");
+        const QStringList entiers{"\"worker\"",    "custom, 1",     "custom\\t2",
+                                  "custom\\r\\n3", "custom\\r\\n4", "here's some unicode text…"};
         QTest::newRow("standard CSV: fields whole")
-            << TypeFichier::CsvStandard << 3
-            << QStringList{"\"worker\"",    "custom, 1",     "custom\\t2",
-                           "custom\\r\\n3", "custom\\r\\n4", "here's some unicode text…"};
+            << TypeFichier::CsvStandard << "UTF-8" << int(Encodage::Utf8) << 3 << entiers;
+        QTest::newRow("standard CSV, UTF-16 LE with a mark")
+            << TypeFichier::CsvStandard << "UTF-16LE" << int(Encodage::Utf16LE) << 3 << entiers;
+        QTest::newRow("standard CSV, UTF-16 BE with a mark")
+            << TypeFichier::CsvStandard << "UTF-16BE" << int(Encodage::Utf16BE) << 3 << entiers;
+        QTest::newRow("standard CSV, UTF-8 with a mark")
+            << TypeFichier::CsvStandard << "UTF-8 BOM" << int(Encodage::Utf8Bom) << 3 << entiers;
         // As designed: quotes kept, the quoted TAB splits, the lone CR is dropped and
         // the lone LF ends the line; the last line, without its line end, is kept.
-        QTest::newRow("type 1 as designed")
-            << TypeFichier::Texte << 4 << QStringList{"4\"", "here's some unicode text…"};
+        QTest::newRow("type 1 as designed") << TypeFichier::Texte << "UTF-8" << int(Encodage::Utf8)
+                                            << 4 << QStringList{"4\"", "here's some unicode text…"};
+        QTest::newRow("type 1, UTF-16 LE")
+            << TypeFichier::Texte << "UTF-16LE" << int(Encodage::Utf16LE) << 4
+            << QStringList{"4\"", "here's some unicode text…"};
     }
     void ExportMessagerie()
     {
         QFETCH(TypeFichier, type);
+        QFETCH(QString, encodage);
+        QFETCH(int, source);
         QFETCH(int, lignes);
         QFETCH(QStringList, derniere);
+        const QString texte = QString::fromUtf8(Lit(Reel("releases-comm-central_export.txt")));
+        QByteArray octets;
+        if (encodage == "UTF-8") {
+            octets = texte.toUtf8();
+        } else if (encodage == "UTF-8 BOM") {
+            octets = "\xEF\xBB\xBF" + texte.toUtf8();
+        } else {
+            const bool be = encodage == "UTF-16BE";
+            octets = be ? QByteArray("\xFE\xFF", 2) : QByteArray("\xFF\xFE", 2);
+            for (QChar ch : texte) {
+                const char haut = char(ch.unicode() >> 8), bas = char(ch.unicode() & 0xFF);
+                octets.append(be ? haut : bas).append(be ? bas : haut);
+            }
+        }
+        QTemporaryDir dossier;
+        const QString chemin = dossier.filePath(QStringLiteral("export.txt"));
+        Ecrit(chemin, octets);
         TableImport table;
         Encodage::Bilan bilan;
-        QCOMPARE(LectureImport::ReadDelimitedFile(Reel("releases-comm-central_export.txt"), type,
-                                                  table, &bilan),
-                 QString());
-        QCOMPARE(int(bilan.source), int(Encodage::Utf8));
+        QCOMPARE(LectureImport::ReadDelimitedFile(chemin, type, table, &bilan), QString());
+        QCOMPARE(int(bilan.source), source);
         QCOMPARE(int(bilan.remplaces), 0);
+        QCOMPARE(int(bilan.nuls), 0);
         QCOMPARE(table.NbColonnes(), 37);
         QCOMPARE(table.NbLignes(), lignes);
         QCOMPARE(Visible(table.Cellule(0, 0)), QStringLiteral("First Name"));
