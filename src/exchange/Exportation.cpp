@@ -5,6 +5,7 @@
 #include "records/Repertoire.h"
 
 #include <cstring>
+#include <memory>
 
 namespace
 {
@@ -51,13 +52,24 @@ std::string Exportation::Octets(const Repertoire& rep, TypeFichier type)
         }
         return sortie;
     }
+    // Types 1 and 2.
+    sortie.resize(TailleMax(rep));
+    sortie.resize(EcritSimple(rep, FormatEchange::Separateur(type), sortie.data()));
+    return sortie;
+}
+
+size_t Exportation::TailleMax(const Repertoire& rep)
+{
     // The exact size when no cell holds a CR LF, an upper bound otherwise.
     size_t taille = 0;
     for (int ligne = 0; ligne < rep.NbLignes(); ++ligne)
         taille += rep.Vue(ligne).fins[NbColonnes - 1] + NbColonnes + 1;
-    sortie.resize(taille);
-    char* w = sortie.data();
-    const char separateur = FormatEchange::Separateur(type);
+    return taille;
+}
+
+size_t Exportation::EcritSimple(const Repertoire& rep, char separateur, char* const debut)
+{
+    char* w = debut;
     for (int ligne = 0; ligne < rep.NbLignes(); ++ligne) {
         const Repertoire::VueLigne vue = rep.Vue(ligne);
         const bool cr = std::memchr(vue.octets.data(), '\r', vue.octets.size()) != nullptr;
@@ -88,15 +100,22 @@ std::string Exportation::Octets(const Repertoire& rep, TypeFichier type)
         *w++ = '\r';
         *w++ = '\n';
     }
-    sortie.resize(static_cast<size_t>(w - sortie.data()));
-    return sortie;
+    return static_cast<size_t>(w - debut);
 }
 
 QString Exportation::ExportAddressBook(const QString& chemin, const Repertoire& rep,
                                        TypeFichier type)
 {
-    const std::string octets = Octets(rep, type);
-    const QString raison = FichierSur::Ecrit(chemin, octets.data(), octets.size());
+    QString raison;
+    if (type == TypeFichier::CsvStandard) {
+        const std::string octets = Octets(rep, type);
+        raison = FichierSur::Ecrit(chemin, octets.data(), octets.size());
+    } else {
+        // Not zero-filled first, unlike a string: every byte written is the file's.
+        const std::unique_ptr<char[]> tampon(new char[TailleMax(rep)]);
+        const size_t taille = EcritSimple(rep, FormatEchange::Separateur(type), tampon.get());
+        raison = FichierSur::Ecrit(chemin, tampon.get(), taille);
+    }
     if (raison.isEmpty()) return {};
     return QString::fromUtf8("Impossible d'exporter le carnet d'adresses dans « %1 » :\n%2")
         .arg(chemin, raison);

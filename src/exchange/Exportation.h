@@ -21,4 +21,9 @@ public:
     // (an older file stays as it was). Empty on success, else the French message.
     static QString ExportAddressBook(const QString& chemin, const Repertoire& rep,
                                      TypeFichier type);
+
+private:
+    static size_t TailleMax(const Repertoire& rep);
+    // Types 1 and 2 into `debut`, which holds TailleMax bytes; returns the size.
+    static size_t EcritSimple(const Repertoire& rep, char separateur, char* debut);
 };

@@ -1,5 +1,6 @@
 #include "TableImport.h"
 
+#include <QtGlobal>
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -152,10 +153,25 @@ size_t TableImport::OctetsUtilises() const
     return m_octets.capacity() + 4 * (m_fins.capacity() + m_lignes.capacity());
 }
 
+namespace
+{
+// A byte set where `x` holds a zero byte; the lowest set byte is exact.
+constexpr uint64_t Uns = 0x0101010101010101ULL;
+inline uint64_t Nul(uint64_t x)
+{
+    return (x - Uns) & ~x & 0x8080808080808080ULL;
+}
+constexpr uint64_t MotCr = Uns * '\r';
+constexpr uint64_t MotLf = Uns * '\n';
+// The lowest set byte is the first in memory only on a little-endian machine.
+constexpr bool MotParMot = Q_BYTE_ORDER == Q_LITTLE_ENDIAN;
+} // namespace
+
 QString TableImport::Decoupe(std::string&& octets, char separateur)
 {
     Constructeur c(*this);
     c.Reserve(octets);
+    const uint64_t motSeparateur = Uns * static_cast<unsigned char>(separateur);
     // The bytes that stay in cells move down over the separators and line ends.
     std::array<bool, 256> special{};
     special[static_cast<unsigned char>(separateur)] = true;
@@ -167,7 +183,24 @@ QString TableImport::Decoupe(std::string&& octets, char separateur)
     for (size_t r = 0; r < n;) {
         if (c.Garde()) {
             const size_t debut = r;
-            // Most cells are a few bytes: a plain copy beats a call per cell.
+            // Eight bytes at a time while the bytes already dropped leave room to
+            // write a whole word behind the reading point.
+            while (MotParMot && r + 8 <= n && r - w >= 8) {
+                uint64_t mot;
+                std::memcpy(&mot, base + r, 8);
+                const uint64_t trouves =
+                    Nul(mot ^ motSeparateur) | Nul(mot ^ MotCr) | Nul(mot ^ MotLf);
+                std::memcpy(base + w, &mot, 8);
+                if (!trouves) {
+                    r += 8;
+                    w += 8;
+                    continue;
+                }
+                const size_t k = static_cast<size_t>(__builtin_ctzll(trouves)) >> 3;
+                r += k;
+                w += k;
+                break;
+            }
             while (r < n && !special[static_cast<unsigned char>(base[r])])
                 base[w++] = base[r++];
             if (r > debut) {
