@@ -17,13 +17,9 @@ public:
     // with RFC 4180 quoting (line breaks kept inside the quotes), UTF-8 with a
     // byte-order mark.
     static std::string Octets(const Repertoire& rep, TypeFichier type);
-    // Writes the file in one safe write: on failure nothing is left under `chemin`
-    // (an older file stays as it was). Empty on success, else the French message.
+    // Writes the file as safely as a book is saved (temporary file, synced, then
+    // renamed): on failure nothing is left under `chemin` and an older file stays
+    // as it was. Empty on success, else the French message.
     static QString ExportAddressBook(const QString& chemin, const Repertoire& rep,
                                      TypeFichier type);
-
-private:
-    static size_t TailleMax(const Repertoire& rep);
-    // Types 1 and 2 into `debut`, which holds TailleMax bytes; returns the size.
-    static size_t EcritSimple(const Repertoire& rep, char separateur, char* debut);
 };
