@@ -20,6 +20,9 @@
 namespace
 {
 
+// The floor's work must not be optimised away.
+volatile size_t puits;
+
 // Bytes the allocator hands out now: unlike the resident size, not hidden by
 // memory that earlier measures freed and the allocator kept.
 double EnService()
@@ -65,7 +68,6 @@ void Echange(const Repertoire& livre, const QString& dossier)
             fins.reserve(static_cast<size_t>(livre.NbLignes()) * NbColonnes);
             for (qsizetype i = 0; i < b.size(); ++i)
                 if (b[i] == ';' || b[i] == '\n') fins.push_back(static_cast<uint32_t>(i));
-            static volatile size_t puits;
             puits = fins.size();
         }
         plancherImport = std::min(plancherImport, Secondes(t));
