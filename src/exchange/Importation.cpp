@@ -5,6 +5,7 @@
 #include "records/Repertoire.h"
 
 #include <array>
+#include <vector>
 
 bool Importation::FicheVierge(const Repertoire& rep)
 {
@@ -22,13 +23,15 @@ int Importation::AppendImportedRecords(Repertoire& rep, const TableImport& table
     int ligne = FicheVierge(rep) ? 1 : rep.NbLignes();
     rep.Reserve(ligne + table.NbLignes());
     rep.SetModifie(true);
+    std::vector<std::string_view> ligneTable(static_cast<size_t>(table.NbColonnes()));
     std::array<std::string_view, NbColonnes> cellules{};
     for (int l = 0; l < table.NbLignes(); ++l, ++ligne) {
         if (ligne == rep.NbLignes()) rep.AjouteFiche(); // flag "0"
+        table.CellulesLigne(l, ligneTable.data());
         for (int champ = 0; champ < NbColonnes; ++champ) {
             const int colonne = association.Colonne(champ);
             cellules[static_cast<size_t>(champ)] =
-                colonne >= 0 ? table.Cellule(colonne, l) : std::string_view();
+                colonne >= 0 ? ligneTable[static_cast<size_t>(colonne)] : std::string_view();
         }
         rep.RemplitLigne(ligne, cellules);
     }

@@ -87,11 +87,16 @@ public:
             return m_erreur;
         }
         octets.resize(taille);
-        octets.shrink_to_fit();
+        // Copying to a tight buffer costs more time than the little it saves,
+        // unless much was dropped (many separators, fields past the columns).
+        const auto Ajuste = [](auto& v) {
+            if (v.capacity() - v.size() > v.size() / 2) v.shrink_to_fit();
+        };
+        Ajuste(octets);
         m_t.m_octets = std::move(octets);
         if (m_t.m_lignes.size() < 2) m_t.m_lignes.push_back(0); // an empty file: one empty line
-        m_t.m_fins.shrink_to_fit();
-        m_t.m_lignes.shrink_to_fit();
+        Ajuste(m_t.m_fins);
+        Ajuste(m_t.m_lignes);
         return {};
     }
 
@@ -135,6 +140,20 @@ void TableImport::Vide()
     m_fins.clear();
     m_lignes = {0, 0};
     m_colonnes = 1;
+}
+
+void TableImport::CellulesLigne(int ligne, std::string_view* cellules) const
+{
+    const uint32_t premier = m_lignes.at(static_cast<size_t>(ligne));
+    const uint32_t n = m_lignes.at(static_cast<size_t>(ligne) + 1) - premier;
+    uint32_t debut = premier == 0 ? 0 : m_fins[premier - 1];
+    for (uint32_t c = 0; c < n; ++c) {
+        const uint32_t fin = m_fins[premier + c];
+        cellules[c] = std::string_view(m_octets.data() + debut, fin - debut);
+        debut = fin;
+    }
+    for (int c = static_cast<int>(n); c < m_colonnes; ++c)
+        cellules[c] = std::string_view();
 }
 
 std::string_view TableImport::Cellule(int colonne, int ligne) const

@@ -27,6 +27,8 @@ public:
     int NbLignes() const { return static_cast<int>(m_lignes.size()) - 1; }
     int NbColonnes() const { return m_colonnes; }
     std::string_view Cellule(int colonne, int ligne) const;
+    // The NbColonnes cells of a line at once into `cellules`.
+    void CellulesLigne(int ligne, std::string_view* cellules) const;
 
     // The reader of types 1 and 2: a separator splits, LF ends a line, CR is
     // dropped; no quoting. Takes the buffer and splits it in place. The last line

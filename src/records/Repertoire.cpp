@@ -1,5 +1,6 @@
 #include "Repertoire.h"
 
+#include <cstring>
 #include <stdexcept>
 
 Repertoire::Ligne Repertoire::LigneVide()
@@ -45,11 +46,21 @@ void Repertoire::RemplitLigne(int ligne, const std::array<std::string_view, NbCo
     size_t taille = 0;
     for (std::string_view c : cellules)
         taille += c.size();
-    l.octets.clear();
-    l.octets.reserve(taille);
+    l.octets.resize(taille);
+    char* w = l.octets.data();
+    uint32_t fin = 0;
     for (size_t c = 0; c < cellules.size(); ++c) {
-        l.octets.append(cellules[c]);
-        l.fins[c] = static_cast<uint32_t>(l.octets.size());
+        const std::string_view cellule = cellules[c];
+        // Most cells are a few bytes: copied inline rather than by a call.
+        if (cellule.size() < 16) {
+            for (char o : cellule)
+                *w++ = o;
+        } else {
+            std::memcpy(w, cellule.data(), cellule.size());
+            w += cellule.size();
+        }
+        fin += static_cast<uint32_t>(cellule.size());
+        l.fins[c] = fin;
     }
 }
 
