@@ -17,7 +17,7 @@ public:
     // and more, while the staging table needs up to twice the file's size.
     static constexpr int64_t MaxFichier = int64_t(128) << 20;
 
-    // Types 1 and 2 split on their separator as designed, the standard CSV by its
+    // Types 1 and 2 split on their separator with no quoting, the standard CSV by its
     // quoting rules and the separator found on its first line. UTF-8 and UTF-16
     // files are converted first (see Encodage). Empty on success, else the French
     // message; `table` then stays as it was.

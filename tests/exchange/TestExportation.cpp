@@ -224,7 +224,7 @@ private slots:
         for (int l = 0; l < retour.NbFiches(); ++l) {
             for (int c = 0; c < NbColonnes; ++c) {
                 const std::string_view avant = source.Cellule(c, l);
-                // Types 1 and 2 split on their separator, as designed: the rest of
+                // Types 1 and 2 have no quoting and split on their separator: the rest of
                 // that line moves one field on. Line breaks are folded to a space.
                 if (type != TypeFichier::CsvStandard) {
                     if (avant.find(FormatEchange::Separateur(type)) != avant.npos) break;

@@ -87,7 +87,7 @@ private slots:
         QCOMPARE(Lignes(table), lignes);
     }
 
-    // Random files against the designed algorithm written byte by byte: the fast
+    // Random files against the plain reader written byte by byte: the fast
     // paths of the splitter (word-wide scans, skipped fields) change nothing.
     void DecoupageAleatoire()
     {
@@ -97,7 +97,7 @@ private slots:
             std::string octets(alea() % 3000, ' ');
             for (char& o : octets)
                 o = alphabet[alea() % (sizeof(alphabet) - 1)];
-            // The reference: the designed steps, the final line kept.
+            // The reference: one byte at a time, the final line kept.
             std::vector<std::vector<std::string>> attendu(1);
             std::string cellule;
             size_t colonnes = 1;
@@ -223,9 +223,9 @@ private slots:
             << TypeFichier::CsvStandard << "UTF-16BE" << int(Encodage::Utf16BE) << 3 << entiers;
         QTest::newRow("standard CSV, UTF-8 with a mark")
             << TypeFichier::CsvStandard << "UTF-8 BOM" << int(Encodage::Utf8Bom) << 3 << entiers;
-        // As designed: quotes kept, the quoted TAB splits, the lone CR is dropped and
+        // Without quoting: quotes kept, the quoted TAB splits, the lone CR is dropped and
         // the lone LF ends the line; the last line, without its line end, is kept.
-        QTest::newRow("type 1 as designed") << TypeFichier::Texte << "UTF-8" << int(Encodage::Utf8)
+        QTest::newRow("type 1, no quoting") << TypeFichier::Texte << "UTF-8" << int(Encodage::Utf8)
                                             << 4 << QStringList{"4\"", "here's some unicode text…"};
         QTest::newRow("type 1, UTF-16 LE")
             << TypeFichier::Texte << "UTF-16LE" << int(Encodage::Utf16LE) << 4
