@@ -192,13 +192,6 @@ private slots:
         QVERIFY(!rep.Modifie());
     }
 
-    void DossierAbsent()
-    {
-        const QString erreur = Exportation::ExportAddressBook(QStringLiteral("/nulle/part/x.CSV"),
-                                                              Repertoire(), TypeFichier::Csv);
-        QVERIFY2(erreur.contains(QStringLiteral("introuvable")), qPrintable(erreur));
-    }
-
     // Exported, then imported back with each field on its own column: the same
     // records after the title line, which comes back as a record of its own.
     void AllerRetour_data()

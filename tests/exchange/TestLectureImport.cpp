@@ -351,14 +351,6 @@ private slots:
         QVERIFY2(erreur.contains(chemin), qPrintable(erreur));
     }
 
-    void FichierIntrouvable()
-    {
-        TableImport table;
-        const QString erreur = LectureImport::ReadDelimitedFile(QStringLiteral("/nulle/part.csv"),
-                                                                TypeFichier::Csv, table, nullptr);
-        QVERIFY2(erreur.contains(QStringLiteral("introuvable")), qPrintable(erreur));
-    }
-
     void Compte_data()
     {
         QTest::addColumn<int>("source");
