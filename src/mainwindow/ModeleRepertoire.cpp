@@ -153,3 +153,15 @@ void ModeleRepertoire::SetFlagMail(int ligne, std::string_view flag)
     m_rep.SetFlagMail(ligne, flag);
     MarqueModifie();
 }
+
+void ModeleRepertoire::AjouteEnBloc(int nouvelles, const std::function<void(Repertoire&)>& ajout)
+{
+    const int avant = m_rep.NbFiches();
+    const bool etaitModifie = m_rep.Modifie();
+    if (nouvelles > 0) beginInsertRows(QModelIndex(), avant, avant + nouvelles - 1);
+    ajout(m_rep);
+    m_rep.SetModifie(etaitModifie); // so that the change is announced below
+    if (nouvelles > 0) endInsertRows();
+    emit dataChanged(index(0, 0), index(avant - 1, NbColonnes - 1));
+    MarqueModifie();
+}

@@ -3,6 +3,7 @@
 #include "records/Repertoire.h"
 
 #include <QAbstractTableModel>
+#include <functional>
 #include <string_view>
 
 // The grid's model over the address book. Model row i is record i + 1 of the book;
@@ -42,6 +43,9 @@ public:
     void SupprimeLignes(int haut, int bas); // sets Modifie
     void Trie(int colonne);         // TriGrille; does not set Modifie
     void SetFlagMail(int ligne, std::string_view flag);
+    // An import: `ajout` appends `nouvelles` rows to the book and may fill its
+    // blank first record; the views learn it in one insertion. Sets Modifie.
+    void AjouteEnBloc(int nouvelles, const std::function<void(Repertoire&)>& ajout);
 
 signals:
     void CelluleModifiee(int colonne, int ligne);

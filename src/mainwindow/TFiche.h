@@ -106,10 +106,10 @@ public:
     void MajTitre();
     void MajOnglets();
     void SynchroOnglet(const std::string& nom);
+    // Closes the grid's open editor, so that the text being typed reaches the book.
+    void ValideSaisieGrille();
     // Removes records haut..bas; the current row keeps its number when it still exists.
     void SupprimeSelection(int haut, int bas);
-    // Puts the text of a grid cell being edited into the book, before a command reads it.
-    void ValideSaisieGrille();
     // The sort command: true when the dialog was confirmed.
     bool Trier();
     // Sorts on `colonne` and makes the first record current. Does not set Modifie.

@@ -100,6 +100,11 @@ void TMessage::Information(QWidget* parent, const QString& texte, const QString&
     Boite(QMessageBox::Information, parent, texte, titre);
 }
 
+void TMessage::Avertissement(QWidget* parent, const QString& texte, const QString& titre)
+{
+    Boite(QMessageBox::Warning, parent, texte, titre);
+}
+
 void TMessage::Erreur(QWidget* parent, const QString& texte, const QString& titre)
 {
     Boite(QMessageBox::Critical, parent, texte, titre);

@@ -20,6 +20,8 @@ public:
                                   const QString& titre = QString::fromUtf8("Confirmation"));
     static void Information(QWidget* parent, const QString& texte,
                             const QString& titre = QString::fromUtf8("Information"));
+    static void Avertissement(QWidget* parent, const QString& texte,
+                              const QString& titre = QString::fromUtf8("Avertissement"));
     static void Erreur(QWidget* parent, const QString& texte,
                        const QString& titre = QString::fromUtf8("Erreur"));
 

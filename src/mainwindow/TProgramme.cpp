@@ -2,6 +2,8 @@
 
 #include "comm/TCommunication.h"
 #include "comm/TNumerot.h"
+#include "exchange/TAsso.h"
+#include "exchange/TEchange.h"
 #include "mainwindow/TAboutBox.h"
 #include "mainwindow/TFTri.h"
 #include "mainwindow/TFiche.h"
@@ -39,7 +41,8 @@ TProgramme::TProgramme(const QString& cheminReglages, const QString& dossierProg
     m_find = new TFind(*fiche, m_options, fiche);
     m_find->Lit(m_reglages);
     fiche->SetDialogueTri(new TFTri(fiche));
-    // TAsso, TChoix, TFormat, TPrevis, TNewFor, TIMail, TFpPrev
+    m_echange = new TEchange(*fiche, *new TAsso(fiche));
+    // TChoix, TFormat, TPrevis, TNewFor, TIMail, TFpPrev
     fiche->SetAPropos(new TAboutBox(fiche));
     m_copyOpt = new TCopyOpt(fiche);
     m_copyOpt->Lit(m_reglages);
@@ -55,6 +58,15 @@ TProgramme::TProgramme(const QString& cheminReglages, const QString& dossierProg
     QObject::connect(menus->Item(C::Chercher), &QAction::triggered, m_find, &TFind::Ouvre);
     if (QAction* bouton = menus->Bouton(C::Chercher))
         QObject::connect(bouton, &QAction::triggered, m_find, &TFind::Ouvre);
+    for (C c : {C::Exporter, C::Importer}) {
+        menus->SetDisponible(c, true);
+        const auto lance = [this, c] {
+            c == C::Exporter ? m_echange->Exporter1Click() : m_echange->Importer1Click();
+        };
+        QObject::connect(menus->Item(c), &QAction::triggered, m_echange, lance);
+        if (QAction* bouton = menus->Bouton(c))
+            QObject::connect(bouton, &QAction::triggered, m_echange, lance);
+    }
     QObject::connect(menus->Item(C::RechercheSelective), &QAction::triggered, m_schOpt,
                      [this] { m_schOpt->exec(); });
     m_impression = new TImpression(*fiche, *m_copyOpt, fiche);

@@ -17,6 +17,7 @@ class TCopyOpt;
 class TImpression;
 class TPhotos;
 class TNumerot;
+class TEchange;
 
 // The running program: the settings store, the main window and the dialogs created
 // once at start-up in their fixed order, and the write of the settings at the close.
@@ -38,6 +39,7 @@ public:
     TImpression* Impression() const { return m_impression; }
     TPhotos* Photos() const { return m_photos; }
     TNumerot* Numerot() const { return m_numerot; }
+    TEchange* Echange() const { return m_echange; }
     Reglages& Store() { return m_reglages; }
 
     // The write at close (EcritReglages); false with the reason when the store failed.
@@ -59,4 +61,5 @@ private:
     TImpression* m_impression = nullptr;
     TPhotos* m_photos = nullptr;
     TNumerot* m_numerot = nullptr;
+    TEchange* m_echange = nullptr;
 };

@@ -9,17 +9,27 @@ const uint32_t* Repertoire::Ligne::FinsVides()
     return vides.data();
 }
 
+char* Repertoire::Ligne::Alloue(size_t taille)
+{
+    if (taille == 0) {
+        m_bloc.reset();
+        return nullptr;
+    }
+    const size_t mots = NbColonnes + (taille + sizeof(uint32_t) - 1) / sizeof(uint32_t);
+    m_bloc.reset(new uint32_t[mots]);
+    m_bloc[NbColonnes - 1] = static_cast<uint32_t>(taille);
+    return reinterpret_cast<char*>(m_bloc.get() + NbColonnes);
+}
+
 void Repertoire::Ligne::Assigne(std::string_view cellules, const uint32_t* fins)
 {
-    if (cellules.empty()) {
-        m_bloc.reset();
+    // A copy of itself must not read a block it has just let go.
+    if (m_bloc && cellules.data() == reinterpret_cast<const char*>(m_bloc.get() + NbColonnes))
         return;
-    }
-    const size_t mots = NbColonnes + (cellules.size() + sizeof(uint32_t) - 1) / sizeof(uint32_t);
-    std::unique_ptr<uint32_t[]> bloc(new uint32_t[mots]);
-    std::memcpy(bloc.get(), fins, NbColonnes * sizeof(uint32_t));
-    std::memcpy(bloc.get() + NbColonnes, cellules.data(), cellules.size());
-    m_bloc = std::move(bloc);
+    char* octets = Alloue(cellules.size());
+    if (!octets) return;
+    std::memcpy(m_bloc.get(), fins, NbColonnes * sizeof(uint32_t));
+    std::memcpy(octets, cellules.data(), cellules.size());
 }
 
 size_t Repertoire::Ligne::OctetsAlloues() const
@@ -73,6 +83,31 @@ void Repertoire::SetCellule(int colonne, int ligne, std::string_view texte)
         fins[static_cast<size_t>(c)] =
             c < colonne ? anciennes[c] : static_cast<uint32_t>(anciennes[c] + delta);
     l.Assigne(cellules, fins.data());
+}
+
+void Repertoire::RemplitLigne(int ligne, const std::array<std::string_view, NbColonnes>& cellules)
+{
+    Ligne& l = m_lignes.at(static_cast<size_t>(ligne));
+    size_t taille = 0;
+    for (std::string_view c : cellules)
+        taille += c.size();
+    char* w = l.Alloue(taille);
+    if (!w) return;
+    uint32_t* fins = l.FinsModifiables();
+    uint32_t fin = 0;
+    for (size_t c = 0; c < cellules.size(); ++c) {
+        const std::string_view cellule = cellules[c];
+        // Most cells are a few bytes: copied inline rather than by a call.
+        if (cellule.size() < 16) {
+            for (char o : cellule)
+                *w++ = o;
+        } else {
+            std::memcpy(w, cellule.data(), cellule.size());
+            w += cellule.size();
+        }
+        fin += static_cast<uint32_t>(cellule.size());
+        fins[c] = fin;
+    }
 }
 
 void Repertoire::SetNbLignes(int n)

@@ -29,6 +29,8 @@ public:
     }
     // Does not set Modifie: the callers decide.
     void SetCellule(int colonne, int ligne, std::string_view texte);
+    // The 46 cells of a row at once (an import); the flag is kept. Does not set Modifie.
+    void RemplitLigne(int ligne, const std::array<std::string_view, NbColonnes>& cellules);
 
     // Grows with empty rows (flag "0") or drops rows from the end; never below 2.
     void SetNbLignes(int n);
@@ -104,6 +106,10 @@ private:
 
         // The cells end to end and the end of each (fins[45] == cellules.size()).
         void Assigne(std::string_view cellules, const uint32_t* fins);
+        // A block for `taille` bytes of cells, whose ends the caller then writes
+        // (FinsModifiables); nullptr, and a blank row, for 0.
+        char* Alloue(size_t taille);
+        uint32_t* FinsModifiables() { return m_bloc.get(); }
         void Efface() { m_bloc.reset(); }
         const uint32_t* Fins() const { return m_bloc ? m_bloc.get() : FinsVides(); }
         std::string_view Octets() const

@@ -1,0 +1,256 @@
+#include "Encodage.h"
+
+#include "records/CodePage.h"
+
+#include <QString>
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace
+{
+
+struct Tables {
+    // Windows-1252 byte → UTF-8 (1 to 3 bytes).
+    std::array<std::array<char, 4>, 256> utf8{};
+    std::array<unsigned char, 256> longueur{};
+    // Unicode code points 0x80–0xFFFF → Windows-1252 byte, 0 when not held. Only
+    // 0x80–0x9F and the 27 characters of that row sit elsewhere.
+    std::array<unsigned char, 0x10000> versCp{};
+    Tables()
+    {
+        for (int i = 0; i < 256; ++i) {
+            const char octet = static_cast<char>(i);
+            const char16_t u = CodePage::VersUnicode(std::string_view(&octet, 1)).at(0).unicode();
+            if (u < 0x80) {
+                utf8[i][0] = static_cast<char>(u);
+                longueur[i] = 1;
+            } else if (u < 0x800) {
+                utf8[i][0] = static_cast<char>(0xC0 | (u >> 6));
+                utf8[i][1] = static_cast<char>(0x80 | (u & 0x3F));
+                longueur[i] = 2;
+            } else {
+                utf8[i][0] = static_cast<char>(0xE0 | (u >> 12));
+                utf8[i][1] = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+                utf8[i][2] = static_cast<char>(0x80 | (u & 0x3F));
+                longueur[i] = 3;
+            }
+            if (i >= 0x80) versCp[u] = static_cast<unsigned char>(i);
+        }
+    }
+};
+
+const Tables& LesTables()
+{
+    static const Tables t;
+    return t;
+}
+
+// One code point into the output: NUL dropped, the unheld replaced by "?".
+inline void Pose(std::string& s, size_t& w, uint32_t cp, Encodage::Bilan& bilan, const Tables& t)
+{
+    if (cp == 0) {
+        ++bilan.nuls;
+    } else if (cp < 0x80) {
+        s[w++] = static_cast<char>(cp);
+    } else if (cp < 0x10000 && t.versCp[cp]) {
+        s[w++] = static_cast<char>(t.versCp[cp]);
+    } else {
+        s[w++] = '?';
+        ++bilan.remplaces;
+    }
+}
+
+// Decodes one UTF-8 sequence at p (non-ASCII lead byte); 0 when malformed
+// (overlong forms, surrogates and values past U+10FFFF included).
+inline size_t SequenceUtf8(const unsigned char* p, const unsigned char* fin, uint32_t& cp)
+{
+    const unsigned char c = *p;
+    size_t n;
+    uint32_t min;
+    if (c >= 0xC2 && c <= 0xDF) {
+        n = 2;
+        cp = c & 0x1F;
+        min = 0x80;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        n = 3;
+        cp = c & 0x0F;
+        min = 0x800;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        n = 4;
+        cp = c & 0x07;
+        min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (static_cast<size_t>(fin - p) < n) return 0;
+    for (size_t k = 1; k < n; ++k) {
+        if ((p[k] & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (p[k] & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    return n;
+}
+
+bool Utf8Valide(std::string_view s, bool& nonAscii)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    const auto* const fin = p + s.size();
+    nonAscii = false;
+    while (p < fin) {
+        if (*p < 0x80) {
+            ++p;
+            continue;
+        }
+        nonAscii = true;
+        uint32_t cp;
+        const size_t n = SequenceUtf8(p, fin, cp);
+        if (!n) return false;
+        p += n;
+    }
+    return true;
+}
+
+// In place: the output never outgrows the input, one byte per character.
+void DepuisUtf8(std::string& s, size_t debut, Encodage::Bilan& bilan)
+{
+    const Tables& t = LesTables();
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data()) + debut;
+    const auto* const fin = reinterpret_cast<const unsigned char*>(s.data()) + s.size();
+    size_t w = 0;
+    while (p < fin) {
+        if (*p < 0x80) {
+            if (*p)
+                s[w++] = static_cast<char>(*p);
+            else
+                ++bilan.nuls;
+            ++p;
+            continue;
+        }
+        uint32_t cp = 0;
+        size_t n = SequenceUtf8(p, fin, cp);
+        if (!n) {
+            // A malformed byte in a file that declared UTF-8: one unknown character.
+            n = 1;
+            cp = 0xFFFD;
+        }
+        Pose(s, w, cp, bilan, t);
+        p += n;
+    }
+    s.resize(w);
+}
+
+void DepuisUtf16(std::string& s, size_t debut, bool bigEndian, Encodage::Bilan& bilan)
+{
+    const Tables& t = LesTables();
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data()) + debut;
+    const size_t unites = (s.size() - debut) / 2;
+    const bool impair = (s.size() - debut) % 2 != 0;
+    auto unite = [&](size_t i) -> uint32_t {
+        const unsigned char a = p[2 * i], b = p[2 * i + 1];
+        return bigEndian ? (a << 8 | b) : (b << 8 | a);
+    };
+    size_t w = 0;
+    for (size_t i = 0; i < unites; ++i) {
+        uint32_t u = unite(i);
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < unites) {
+            const uint32_t v = unite(i + 1);
+            if (v >= 0xDC00 && v <= 0xDFFF) {
+                ++i;
+                u = 0x10000; // outside Windows-1252 whatever it is
+            }
+        }
+        if (u >= 0xD800 && u <= 0xDFFF) u = 0xFFFD;
+        Pose(s, w, u, bilan, t);
+    }
+    if (impair) { // a truncated last unit
+        s[w++] = '?';
+        ++bilan.remplaces;
+    }
+    s.resize(w);
+}
+
+// UTF-16 without a mark: its ASCII characters leave a NUL in every other byte.
+Encodage::Source Utf16SansMarque(std::string_view s)
+{
+    const size_t n = std::min<size_t>(s.size(), 4096) & ~size_t(1);
+    if (n < 4) return Encodage::Windows1252;
+    size_t pairs = 0, impairs = 0;
+    for (size_t i = 0; i < n; i += 2) {
+        pairs += s[i] == '\0';
+        impairs += s[i + 1] == '\0';
+    }
+    const size_t unites = n / 2;
+    if (impairs * 10 >= unites * 4 && pairs * 20 < unites) return Encodage::Utf16LE;
+    if (pairs * 10 >= unites * 4 && impairs * 20 < unites) return Encodage::Utf16BE;
+    return Encodage::Windows1252;
+}
+
+} // namespace
+
+Encodage::Source Encodage::Detecte(std::string_view s)
+{
+    if (s.size() >= 3 && s.substr(0, 3) == "\xEF\xBB\xBF") return Utf8Bom;
+    if (s.size() >= 2 && s.substr(0, 2) == "\xFF\xFE") return Utf16LE;
+    if (s.size() >= 2 && s.substr(0, 2) == "\xFE\xFF") return Utf16BE;
+    const Source utf16 = Utf16SansMarque(s);
+    if (utf16 != Windows1252) return utf16;
+    bool nonAscii = false;
+    if (Utf8Valide(s, nonAscii) && nonAscii) return Utf8;
+    return Windows1252;
+}
+
+Encodage::Bilan Encodage::VersWindows1252(std::string& s)
+{
+    Bilan bilan;
+    bilan.source = Detecte(s);
+    const bool marque = s.compare(0, 2, "\xFF\xFE") == 0 || s.compare(0, 2, "\xFE\xFF") == 0;
+    switch (bilan.source) {
+    case Utf8Bom:
+        DepuisUtf8(s, 3, bilan);
+        break;
+    case Utf8:
+        DepuisUtf8(s, 0, bilan);
+        break;
+    case Utf16LE:
+    case Utf16BE:
+        DepuisUtf16(s, marque ? 2 : 0, bilan.source == Utf16BE, bilan);
+        break;
+    case Windows1252: {
+        if (!std::memchr(s.data(), '\0', s.size())) break;
+        const size_t nuls = static_cast<size_t>(std::count(s.begin(), s.end(), '\0'));
+        if (nuls) {
+            s.erase(std::remove(s.begin(), s.end(), '\0'), s.end());
+            bilan.nuls = nuls;
+        }
+        break;
+    }
+    }
+    return bilan;
+}
+
+void Encodage::AjouteUtf8(std::string& sortie, std::string_view octets)
+{
+    const Tables& t = LesTables();
+    for (unsigned char c : octets) {
+        if (c < 0x80)
+            sortie.push_back(static_cast<char>(c));
+        else
+            sortie.append(t.utf8[c].data(), t.longueur[c]);
+    }
+}
+
+const char* Encodage::Nom(Source source)
+{
+    switch (source) {
+    case Utf8:
+    case Utf8Bom:
+        return "UTF-8";
+    case Utf16LE:
+    case Utf16BE:
+        return "UTF-16";
+    case Windows1252:
+        break;
+    }
+    return "Windows-1252";
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Foreign files come in UTF-8 or UTF-16 as often as in Windows-1252. The book
+// holds Windows-1252 only: files are told apart by their bytes and converted
+// before they are split, so that no multi-byte sequence or NUL byte ever reaches
+// a cell.
+class Encodage
+{
+public:
+    enum Source { Windows1252, Utf8, Utf8Bom, Utf16LE, Utf16BE };
+
+    struct Bilan {
+        Source source = Windows1252;
+        size_t remplaces = 0; // characters Windows-1252 cannot hold, now "?"
+        size_t nuls = 0;      // NUL characters dropped
+    };
+
+    // A byte-order mark decides; else UTF-16 by the place of its NUL bytes; else
+    // UTF-8 when the file holds non-ASCII bytes and all of them form valid UTF-8;
+    // else Windows-1252.
+    static Source Detecte(std::string_view octets);
+    // Converts `octets` in place to Windows-1252 according to its detected source
+    // and drops every NUL byte (a single-byte file keeps every other byte as it is).
+    static Bilan VersWindows1252(std::string& octets);
+
+    // Windows-1252 bytes appended as UTF-8.
+    static void AjouteUtf8(std::string& sortie, std::string_view octets);
+    static const char* Nom(Source source);
+};

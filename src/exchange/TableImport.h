@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The staging table of an import: the file's lines by its columns, as
+// Windows-1252 text. The first line fixes the number of columns: later lines
+// with fewer fields read as empty in the rest, with more are cut. Never fewer
+// than one line and one column.
+//
+// The cells' bytes are held end to end in one buffer with one offset per cell;
+// trailing empty cells of a line are not stored, so a file's staging costs
+// about its own size plus four bytes a field.
+class TableImport
+{
+public:
+    // Limits against hostile files: beyond them a file is not an address book,
+    // and reading it whole would only exhaust the memory or freeze the window.
+    static constexpr int MaxColonnes = 1000;
+    static constexpr size_t MaxCellule = 1 << 20; // 1 MiB of text in one field
+
+    TableImport(); // one empty line of one column
+
+    int NbLignes() const { return static_cast<int>(m_lignes.size()) - 1; }
+    int NbColonnes() const { return m_colonnes; }
+    std::string_view Cellule(int colonne, int ligne) const;
+    // The NbColonnes cells of a line at once into `cellules`.
+    void CellulesLigne(int ligne, std::string_view* cellules) const;
+
+    // The reader of types 1 and 2: a separator splits, LF ends a line, CR is
+    // dropped; no quoting. Takes the buffer and splits it in place. The last line
+    // is kept when the file does not end with a line end. Empty on success, else
+    // the French reason (a limit passed); the table is then left empty.
+    QString Decoupe(std::string&& octets, char separateur);
+    // RFC 4180: fields may be quoted, with doubled quotes and line breaks (kept
+    // as CR LF) inside; CR LF, LF or a lone CR end a line.
+    QString DecoupeCsv(std::string&& octets, char separateur);
+    // The standard CSV's separator: the most frequent of ",", ";" and TAB outside
+    // quotes on the first line, "," when none.
+    static char SeparateurCsv(std::string_view octets);
+
+    size_t OctetsUtilises() const;
+
+private:
+    class Constructeur;
+    void Vide();
+
+    std::string m_octets;
+    std::vector<uint32_t> m_fins;   // end of each stored cell in m_octets
+    std::vector<uint32_t> m_lignes; // first cell of each line in m_fins, plus the end
+    int m_colonnes = 1;
+};
