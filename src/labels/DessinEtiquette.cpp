@@ -27,9 +27,14 @@ QString DessinEtiquette::TexteQt(const std::string& texte)
     QString t = CodePage::VersUnicode(texte);
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    while (t.endsWith(QLatin1Char('\n')))
-        t.chop(1);
-    return t;
+    // The space that ends each line would push the centred block to the left.
+    QStringList lignes = t.split(QLatin1Char('\n'));
+    for (QString& l : lignes)
+        while (l.endsWith(QLatin1Char(' ')))
+            l.chop(1);
+    while (!lignes.isEmpty() && lignes.constLast().isEmpty())
+        lignes.removeLast();
+    return lignes.join(QLatin1Char('\n'));
 }
 
 QFont DessinEtiquette::PoliceA(double taille) const

@@ -542,7 +542,7 @@ void TestLogiqueEtiquettes::AjustementDuTexte()
     const auto minuscule = d.Ajuste(longue, QSizeF(5, 2));
     QCOMPARE(minuscule.taille, DessinEtiquette::TailleMin);
     QVERIFY(minuscule.rogne);
-    QCOMPARE(DessinEtiquette::TexteQt("a \rb \r"), QStringLiteral("a \nb "));
+    QCOMPARE(DessinEtiquette::TexteQt("a \rb  \r\n c \r"), QStringLiteral("a\nb\n c"));
 }
 
 void TestLogiqueEtiquettes::DessinCadreEtRognage()
