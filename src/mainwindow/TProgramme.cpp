@@ -1,5 +1,6 @@
 #include "TProgramme.h"
 
+#include "labels/TMailing.h"
 #include "mainwindow/TAboutBox.h"
 #include "mainwindow/TFTri.h"
 #include "mainwindow/TFiche.h"
@@ -10,6 +11,8 @@
 #include "settings/ReglagesFiche.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QTimer>
 
 TProgramme::TProgramme(const QString& cheminReglages, const QString& dossierProgramme,
                        const QStringList& arguments)
@@ -32,7 +35,10 @@ TProgramme::TProgramme(const QString& cheminReglages, const QString& dossierProg
     m_find = new TFind(*fiche, m_options, fiche);
     m_find->Lit(m_reglages);
     fiche->SetDialogueTri(new TFTri(fiche));
-    // TAsso, TChoix, TFormat, TPrevis, TNewFor, TIMail, TFpPrev
+    // TAsso
+    m_mailing = new TMailing(*fiche);
+    m_mailing->Lit(m_reglages);
+    ChargeCatalogue(dossierProgramme);
     fiche->SetAPropos(new TAboutBox(fiche));
     // TCopyOpt
     m_schOpt = new TSchOpt(m_options, fiche);
@@ -50,6 +56,7 @@ TProgramme::TProgramme(const QString& cheminReglages, const QString& dossierProg
 
     // The write at close: each window's keys at their step.
     ReglagesFiche::Contribue(m_ecriture, m_etatFermeture);
+    m_mailing->Contribue(m_ecriture);
     m_ecriture.Contribue(E::OptionsRecherche, [this](Reglages& r) { m_schOpt->Ecrit(r); });
     m_ecriture.Contribue(E::Recherches, [this](Reglages& r) { m_find->Ecrit(r); });
     m_ecriture.Contribue(E::Recherches2, [this](Reglages& r) { m_barre->Ecrit(r); });
@@ -69,11 +76,40 @@ bool TProgramme::Ferme(const EtatFenetre& etat)
 {
     m_etatFermeture = etat;
     QString raison;
-    if (EcritReglages(&raison)) return true;
+    if (EcritReglages(&raison)) {
+        EnregistreCatalogue();
+        return true;
+    }
     // The window stays open so the user can try again; but a store that can never be
     // written must not make the program impossible to leave.
     return TMessage::Question(m_fiche.get(),
                               raison + QString::fromUtf8("\n\nQuitter quand même, sans enregistrer "
                                                          "les réglages ?"),
                               QString::fromUtf8("Erreur")) == TMessage::Oui;
+}
+
+void TProgramme::ChargeCatalogue(const QString& dossierProgramme)
+{
+    const QString dossier =
+        dossierProgramme.isEmpty() ? QCoreApplication::applicationDirPath() : dossierProgramme;
+    QString base = Reglages::NomReglages(QCoreApplication::applicationFilePath());
+    base.chop(4); // ".ini"
+    const QString message = m_mailing->ChargeCatalogue(
+        dossier, base,
+        m_reglages.ReadInteger(QStringLiteral("Dernier format"), QStringLiteral("Format"), 0));
+    if (!message.isEmpty())
+        QTimer::singleShot(0, m_fiche.get(), [this, message] {
+            TMessage::Erreur(m_fiche.get(), message, QString::fromUtf8("Formats d'étiquettes"));
+        });
+}
+
+// After the settings, as at every close; a failure is told and the program ends.
+void TProgramme::EnregistreCatalogue()
+{
+    const QString erreur = m_mailing->EnregistreCatalogue();
+    if (!erreur.isEmpty())
+        TMessage::Erreur(m_fiche.get(),
+                         QString::fromUtf8("Le catalogue des formats d'étiquettes n'a pas pu être "
+                                           "enregistré.\n\n") +
+                             erreur);
 }

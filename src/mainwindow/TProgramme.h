@@ -13,6 +13,7 @@ class TFiche;
 class TFind;
 class TSchOpt;
 class TBarreRecherche;
+class TMailing;
 
 // The running program: the settings store, the main window and the dialogs created
 // once at start-up in their fixed order, and the write of the settings at the close.
@@ -30,6 +31,7 @@ public:
     TFind* Find() const { return m_find; }
     TSchOpt* SchOpt() const { return m_schOpt; }
     TBarreRecherche* Barre() const { return m_barre; }
+    TMailing* Mailing() const { return m_mailing; }
     Reglages& Store() { return m_reglages; }
 
     // The write at close (EcritReglages); false with the reason when the store failed.
@@ -37,6 +39,8 @@ public:
 
 private:
     bool Ferme(const EtatFenetre& etat);
+    void ChargeCatalogue(const QString& dossierProgramme);
+    void EnregistreCatalogue();
 
     Reglages m_reglages;
     OptionsRecherche m_options;
@@ -47,4 +51,5 @@ private:
     TFind* m_find = nullptr;
     TSchOpt* m_schOpt = nullptr;
     TBarreRecherche* m_barre = nullptr;
+    TMailing* m_mailing = nullptr;
 };
