@@ -117,9 +117,11 @@ private slots:
         relu.beginGroup(QStringLiteral("Options"));
         QStringList cles = relu.childKeys();
         cles.sort();
-        // The main window's keys; the mailing and dialing dialogs add theirs.
-        QCOMPARE(cles,
-                 (QStringList{QString::fromUtf8("Aperçu"), "LastRow", "Trier en enregistrant"}));
+        // The main window's and the mailing assistant's keys; the dialing dialog adds its own.
+        QCOMPARE(cles, (QStringList{"Adresse", QString::fromUtf8("Aperçu"), "Cadre",
+                                    QString::fromUtf8("Décalage horizontal"),
+                                    QString::fromUtf8("Décalage vertical"), "LastRow",
+                                    "Trier en enregistrant"}));
     }
 
     void valeursLuesAuDemarrage_data()
