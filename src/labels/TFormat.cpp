@@ -27,6 +27,8 @@ TFormat::TFormat(Catalogue& catalogue, TPrevis* previs, TNewFor* newFor, QWidget
     m_liste->setObjectName(QStringLiteral("ListeFormats"));
     m_liste->setStyleSheet(QStringLiteral("color: red; font-weight: bold"));
     m_liste->setMinimumHeight(150);
+    // Wide enough for the whole caption.
+    m_liste->setMinimumWidth(430);
     m_supprimer = new QPushButton(QStringLiteral("Supprimer"), this);
     m_supprimer->setObjectName(QStringLiteral("Supprimer"));
     m_nouveau = new QPushButton(QStringLiteral("Nouveau"), this);

@@ -56,6 +56,7 @@ TFpPrev::TFpPrev(QWidget* parent) : QDialog(parent)
     connect(fermer, &QAction::triggered, this, &QDialog::accept);
     m_page->setFixedSize(m_taille + QSize(2, 2));
     m_defilement->setFixedSize(m_taille + QSize(24, 24));
+    setMinimumWidth(300); // the caption shows whole
 }
 
 void TFpPrev::Prepare(const RenduPlanche* rendu, const QRectF& zoneImprimableMm)

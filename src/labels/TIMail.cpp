@@ -73,16 +73,15 @@ TIMail::TIMail(QWidget* parent) : QDialog(parent), m_imprimante(QPrinter::HighRe
     m_decalageY = Decalage(calibrage, "DecalageY");
     grille->addWidget(new QLabel(QStringLiteral("Horizontal :"), calibrage), 0, 0);
     grille->addWidget(m_decalageX, 0, 1);
-    grille->addWidget(new QLabel(QStringLiteral("Vertical :"), calibrage), 1, 0);
-    grille->addWidget(m_decalageY, 1, 1);
+    grille->addWidget(new QLabel(QStringLiteral("Vertical :"), calibrage), 0, 2);
+    grille->addWidget(m_decalageY, 0, 3);
+    grille->setColumnStretch(4, 1);
     auto* aideCalibrage = new QLabel(
-        QString::fromUtf8("Si votre imprimante décale les étiquettes, corrigez ici : un nombre "
-                          "positif déplace vers la droite ou vers le bas. Seule l'impression en "
-                          "tient compte."),
+        QString::fromUtf8("Si votre imprimante décale toute la page, corrigez ici : un nombre "
+                          "positif déplace\nles étiquettes vers la droite ou vers le bas. Seule "
+                          "l'impression en tient compte."),
         calibrage);
-    aideCalibrage->setWordWrap(true);
-    aideCalibrage->setMaximumWidth(260);
-    grille->addWidget(aideCalibrage, 2, 0, 1, 2);
+    grille->addWidget(aideCalibrage, 1, 0, 1, 5);
     const QString conseil = QString::fromUtf8("Décalage de toute la page à l'impression, de -5,0 "
                                               "à +5,0 mm, pour les imprimantes qui n'impriment "
                                               "pas exactement au bord du papier");

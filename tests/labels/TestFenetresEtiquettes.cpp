@@ -324,7 +324,6 @@ void TestFenetresEtiquettes::PrevisVignetteEtDepart()
     previs.Alimente(FormatEtiquette("100,0x100,0"), "100,0x100,0");
     previs.SetDepart(previs.ColonneDepart(), previs.LigneDepart());
     QCOMPARE(std::make_pair(previs.ColonneDepart(), previs.LigneDepart()), std::make_pair(2, 2));
-    previs.grab().save(QDir::temp().filePath("carnet-previs.png"));
 }
 
 void TestFenetresEtiquettes::FpPrevNavigationEtZoom()
@@ -371,11 +370,9 @@ void TestFenetresEtiquettes::FpPrevNavigationEtZoom()
     const QImage pleine = fp.Image();
     QVERIFY(encre(pleine, page.RectangleMm(1, 1)) > 0);
     QCOMPARE(encre(pleine, page.RectangleMm(3, 3)), 0); // 8 labels on sheet 2
-    pleine.save(QDir::temp().filePath("carnet-fpprev-100.png"));
     fp.ActionZoom()->trigger();
     QCOMPARE(fp.PlancheCourante(), 2);
     QCOMPARE(fp.Image().size(), QSize(TFpPrev::LargeurReduite, TFpPrev::HauteurReduite));
-    fp.grab().save(QDir::temp().filePath("carnet-fpprev.png"));
     fp.ActionPremiere()->trigger();
     QCOMPARE(fp.windowTitle(), QString::fromUtf8("Planche d'étiquettes n°1/2"));
 }
