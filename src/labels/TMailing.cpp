@@ -57,7 +57,7 @@ void TMailing::Contribue(EcritureReglages& ecriture)
                        [this](Reglages& r) { m_imail->Options().EcritOptions(r); });
     ecriture.Contribue(E::DernierFormat, [this](Reglages& r) {
         r.WriteInteger(QStringLiteral("Dernier format"), QStringLiteral("Format"),
-                       m_catalogue.Selection());
+                       m_catalogue.Courant());
     });
     ecriture.Contribue(E::Police, [this](Reglages& r) { m_imail->Options().EcritPolice(r); });
 }
@@ -145,7 +145,10 @@ void TMailing::Lance()
 
 void TMailing::MajPlanches()
 {
-    const MiseEnPage page(m_catalogue.FormatCourant());
+    const FormatEtiquette& f = m_catalogue.FormatCourant();
+    const MiseEnPage page(f);
+    // A start position kept from another format is brought inside this one.
+    m_previs->Alimente(f, f.Nom());
     m_previs->SetDepart(m_previs->ColonneDepart(), m_previs->LigneDepart());
     m_imail->SetPlanches(
         page.NombrePlanches(m_nombre, m_previs->ColonneDepart(), m_previs->LigneDepart()));
