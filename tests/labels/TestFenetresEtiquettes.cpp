@@ -22,6 +22,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
@@ -142,6 +144,7 @@ private slots:
     void FpPrevNavigationEtZoom();
     void AssistantCompletJusquAuPdf();
     void AssistantPrecedentEtAnnuler();
+    void DemarrageCatalogueAbimeEtOptions();
 };
 
 void TestFenetresEtiquettes::ChoixTitresEtDrapeaux()
@@ -488,6 +491,47 @@ void TestFenetresEtiquettes::AssistantPrecedentEtAnnuler()
                  .value("Dernier format/Format")
                  .toInt(),
              4);
+}
+
+void TestFenetresEtiquettes::DemarrageCatalogueAbimeEtOptions()
+{
+    QTemporaryDir d;
+    const QString base = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    auto ecrit = [&](const QString& nom, const QByteArray& octets) {
+        QFile f(d.filePath(nom));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(octets);
+    };
+    ecrit(base + ".FOR", "50,0x20,0\r\ncent\r\n");
+    ecrit(base + ".GAP", "1\r\n2\r\n3\r\n4\r\n5\r\nsix\r\n");
+    ecrit("carnet.ini", "[Options]\nCadre=1\nAdresse=1\n[Police]\ntaille=14\ngras=1\n"
+                        "[Dernier%20format]\nFormat=0\n");
+    TMessage::Historique().clear();
+    {
+        TProgramme programme(d.filePath("carnet.ini"), d.path() + '/', {});
+        programme.Fiche()->show();
+        QTRY_COMPARE(TMessage::Historique().size(), size_t(1));
+        const QString dit = TMessage::DernierTexte();
+        QVERIFY2(dit.contains("ligne 2") && dit.contains("ligne 6"), qPrintable(dit));
+        TMailing* m = programme.Mailing();
+        QCOMPARE(m->Formats().Nombre(), 1);
+        QCOMPARE(m->Formats().Format(0).Parametres(),
+                 (std::array<int, FormatEtiquette::NbParametres>{1, 2, 3, 4, 5, 0}));
+        QVERIFY(m->IMail()->Cadre()->isChecked());
+        QVERIFY(m->IMail()->Genres()->button(1)->isChecked());
+        QCOMPARE(m->IMail()->Options().police.pointSizeF(), 14.0);
+        QVERIFY(programme.Fiche()->close());
+    }
+    // The close wrote back what was kept, under the name found, and the options.
+    QFile formats(d.filePath(base + ".FOR"));
+    QVERIFY(formats.open(QIODevice::ReadOnly));
+    QCOMPARE(formats.readAll(), QByteArray("50,0x20,0\r\n"));
+    QVERIFY(!QFile::exists(d.filePath(base + ".for")));
+    QSettings relu(d.filePath("carnet.ini"), QSettings::IniFormat);
+    QCOMPARE(relu.value("Options/Adresse").toInt(), 1);
+    QCOMPARE(relu.value("Police/taille").toInt(), 14);
+    QCOMPARE(relu.value("Police/hauteur").toInt(), -19);
+    QCOMPARE(relu.value("Police/gras").toInt(), 1);
 }
 
 CARNET_TEST(TestFenetresEtiquettes)
