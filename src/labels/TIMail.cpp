@@ -4,6 +4,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QFileDialog>
@@ -94,6 +95,10 @@ TIMail::TIMail(QWidget* parent) : QDialog(parent), m_imprimante(QPrinter::HighRe
     auto* police = new QPushButton(QStringLiteral("Police"), this);
     police->setObjectName(QStringLiteral("Police"));
     police->setToolTip(QString::fromUtf8("Police à utiliser pour les étiquettes"));
+    // The font dialog here has no colour: the colour has a button of its own.
+    auto* couleur = new QPushButton(QStringLiteral("Couleur"), this);
+    couleur->setObjectName(QStringLiteral("Couleur"));
+    couleur->setToolTip(QString::fromUtf8("Couleur du texte des étiquettes"));
     auto* config = new QPushButton(QStringLiteral("Config Imprimante"), this);
     config->setObjectName(QStringLiteral("ConfigImprimante"));
     auto* previsualisation = new QPushButton(QString::fromUtf8("Pré&visualisation"), this);
@@ -112,6 +117,7 @@ TIMail::TIMail(QWidget* parent) : QDialog(parent), m_imprimante(QPrinter::HighRe
     auto* outils = new QVBoxLayout;
     outils->addWidget(position);
     outils->addWidget(police);
+    outils->addWidget(couleur);
     outils->addWidget(config);
     outils->addWidget(previsualisation);
     outils->addStretch();
@@ -138,6 +144,9 @@ TIMail::TIMail(QWidget* parent) : QDialog(parent), m_imprimante(QPrinter::HighRe
         if (ok) f = choisie;
         return ok;
     };
+    ChoisitCouleur = [this](const QColor& initiale) {
+        return QColorDialog::getColor(initiale, this, QStringLiteral("Couleur"));
+    };
     ConfigureImprimante = [this](QPrinter& imprimante) {
         QPrintDialog dialogue(&imprimante, this);
         return dialogue.exec() == QDialog::Accepted;
@@ -156,6 +165,7 @@ TIMail::TIMail(QWidget* parent) : QDialog(parent), m_imprimante(QPrinter::HighRe
             [this](double v) { m_options.decalageY = qRound(v * 10); });
     connect(position, &QPushButton::clicked, this, &TIMail::PositionDemandee);
     connect(police, &QPushButton::clicked, this, &TIMail::Police1Click);
+    connect(couleur, &QPushButton::clicked, this, &TIMail::Couleur1Click);
     connect(config, &QPushButton::clicked, this, &TIMail::ConfigImprimante1Click);
     connect(previsualisation, &QPushButton::clicked, this, &TIMail::PrevisualisationDemandee);
     connect(precedent, &QPushButton::clicked, this, [this] { done(Precedent); });
@@ -206,6 +216,14 @@ void TIMail::Police1Click()
     f.setPointSizeF(
         std::clamp(taille, OptionsMailing::TaillePoliceMin, OptionsMailing::TaillePoliceMax));
     m_options.police = f;
+    MajEchantillon();
+}
+
+void TIMail::Couleur1Click()
+{
+    const QColor c = ChoisitCouleur ? ChoisitCouleur(m_options.couleur) : QColor();
+    if (!c.isValid()) return;
+    m_options.couleur = c.toRgb();
     MajEchantillon();
 }
 

@@ -34,6 +34,8 @@ public:
     // Seams for the tests: the font dialog, the printer set-up and the PDF file name
     // (an empty name cancels).
     std::function<bool(QFont&)> ChoisitPolice;
+    // An invalid colour means cancelled.
+    std::function<QColor(const QColor&)> ChoisitCouleur;
     std::function<bool(QPrinter&)> ConfigureImprimante;
     std::function<QString(const QString&)> ChoisitFichierPdf;
     // Before printing: a PDF printer asks for its file; false when cancelled.
@@ -52,6 +54,7 @@ signals:
 
 private:
     void Police1Click();
+    void Couleur1Click();
     void ConfigImprimante1Click();
     void MajEchantillon();
 

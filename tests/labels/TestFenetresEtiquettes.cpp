@@ -145,6 +145,7 @@ private slots:
     void AssistantCompletJusquAuPdf();
     void AssistantPrecedentEtAnnuler();
     void DemarrageCatalogueAbimeEtOptions();
+    void IMailPoliceCouleurEtFichier();
 };
 
 void TestFenetresEtiquettes::ChoixTitresEtDrapeaux()
@@ -532,6 +533,53 @@ void TestFenetresEtiquettes::DemarrageCatalogueAbimeEtOptions()
     QCOMPARE(relu.value("Police/taille").toInt(), 14);
     QCOMPARE(relu.value("Police/hauteur").toInt(), -19);
     QCOMPARE(relu.value("Police/gras").toInt(), 1);
+}
+
+void TestFenetresEtiquettes::IMailPoliceCouleurEtFichier()
+{
+    TIMail mail;
+    mail.show();
+    QFont proposee;
+    mail.ChoisitPolice = [&](QFont& f) {
+        proposee = f;
+        f = QFont("DejaVu Serif");
+        f.setPointSizeF(300);
+        return true;
+    };
+    QTest::mouseClick(mail.findChild<QPushButton*>("Police"), Qt::LeftButton);
+    QCOMPARE(proposee.family(), QStringLiteral("arial"));
+    QCOMPARE(mail.Options().police.family(), QStringLiteral("DejaVu Serif"));
+    QCOMPARE(mail.Options().police.pointSizeF(), OptionsMailing::TaillePoliceMax);
+    mail.ChoisitCouleur = [](const QColor&) { return QColor(); }; // cancelled
+    QTest::mouseClick(mail.findChild<QPushButton*>("Couleur"), Qt::LeftButton);
+    QCOMPARE(mail.Options().couleur, QColor(Qt::black));
+    mail.ChoisitCouleur = [](const QColor&) { return QColor(0, 0, 200); };
+    QTest::mouseClick(mail.findChild<QPushButton*>("Couleur"), Qt::LeftButton);
+    QCOMPARE(OptionsMailing::CouleurVersEntier(mail.Options().couleur), 0xC80000);
+
+    // A PDF printer asks for its file each time; no name, no printing.
+    mail.Imprimante().setOutputFormat(QPrinter::PdfFormat);
+    QStringList proposes;
+    QString reponse;
+    mail.ChoisitFichierPdf = [&](const QString& propose) {
+        proposes << QFileInfo(propose).fileName();
+        return reponse;
+    };
+    QVERIFY(!mail.PrepareImprimante());
+    reponse = "/tmp/lettre";
+    QVERIFY(mail.PrepareImprimante());
+    QCOMPARE(mail.Imprimante().outputFileName(), QStringLiteral("/tmp/lettre.pdf"));
+    reponse.clear();
+    QTest::mouseClick(mail.BoutonImprimer(), Qt::LeftButton);
+    QVERIFY(mail.isVisible());
+    QCOMPARE(proposes, (QStringList{"mailing.pdf", "mailing.pdf", "lettre.pdf"}));
+
+    QCOMPARE(
+        TIMail::Invite(1),
+        QString::fromUtf8("Veuillez introduire 1 planche d'étiquettes dans votre imprimante."));
+    QCOMPARE(
+        TIMail::Invite(12),
+        QString::fromUtf8("Veuillez introduire 12 planches d'étiquettes dans votre imprimante."));
 }
 
 CARNET_TEST(TestFenetresEtiquettes)
