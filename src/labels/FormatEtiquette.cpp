@@ -47,9 +47,12 @@ bool FormatEtiquette::LitDecimal(const QString& texte, Decimal& resultat)
     const int n = static_cast<int>(texte.size());
     __int128 mantisse = 0;
     int entiers = 0;
+    int significatifs = 0; // leading zeros do not count
     while (i < n && texte[i].isDigit() && texte[i].unicode() < 128) {
-        if (++entiers > ChiffresEntiersMax && mantisse != 0) return false;
-        mantisse = mantisse * 10 + (texte[i].unicode() - '0');
+        ++entiers;
+        const int chiffre = texte[i].unicode() - '0';
+        if ((mantisse != 0 || chiffre != 0) && ++significatifs > ChiffresEntiersMax) return false;
+        mantisse = mantisse * 10 + chiffre;
         ++i;
     }
     QString decimales;

@@ -155,7 +155,8 @@ void TestLogiqueEtiquettes::NomsDeFormat_data()
     QTest::newRow("lettres") << "70a0x42" << false << 0.0 << 0.0;
     QTest::newRow("X majuscule") << "70X42" << false << 0.0 << 0.0;
     QTest::newRow("chiffres arabes-indiens") << QString::fromUtf8("٧٠x42") << false << 0.0 << 0.0;
-    QTest::newRow("trop de chiffres") << "99999999999x10" << false << 0.0 << 0.0;
+    QTest::newRow("trop de chiffres") << "1000000000x10" << false << 0.0 << 0.0;
+    QTest::newRow("zeros de tete") << "0000000000070,50x0,5" << true << 70.5 << 0.5;
 }
 
 void TestLogiqueEtiquettes::NomsDeFormat()
