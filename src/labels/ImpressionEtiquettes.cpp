@@ -51,6 +51,8 @@ QString ImpressionEtiquettes::Imprime(QPrinter& imprimante, const RenduPlanche& 
             return QString::fromUtf8("L'impression a échoué au passage à la planche %1.").arg(s);
         }
         rendu.Dessine(p, s, pxX, pxY, decalageMm);
+        // A long job keeps its windows painted; the user's input waits for the end.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
     if (!p.end()) {
         sure.Abandonne();
