@@ -63,6 +63,9 @@ TChoix::TChoix(ModeleRepertoire& modele, QWidget* parent) : QDialog(parent), m_m
     connect(m_trier, &QPushButton::clicked, this, &TChoix::Trier1Click);
     connect(m_suivant, &QPushButton::clicked, this, &TChoix::Suivant1Click);
     connect(m_annuler, &QPushButton::clicked, this, &QDialog::reject);
+    // Enter goes on with the wizard whichever button was clicked last.
+    for (QPushButton* b : findChildren<QPushButton*>())
+        b->setAutoDefault(b == m_suivant);
 }
 
 QString TChoix::Titre(int selectionnes)

@@ -86,6 +86,9 @@ TFormat::TFormat(Catalogue& catalogue, TPrevis* previs, TNewFor* newFor, QWidget
         m_catalogue.SetParametre(m_catalogue.Courant(), quel, v);
         Alimente();
     });
+    // Enter goes on with the wizard whichever button was clicked last.
+    for (QPushButton* b : findChildren<QPushButton*>())
+        b->setAutoDefault(b == m_suivant);
 }
 
 void TFormat::showEvent(QShowEvent* e)

@@ -174,6 +174,9 @@ TIMail::TIMail(QWidget* parent) : QDialog(parent), m_imprimante(QPrinter::HighRe
     });
     connect(annuler, &QPushButton::clicked, this, &QDialog::reject);
     SetPlanches(1);
+    // Enter goes on with the wizard whichever button was clicked last.
+    for (QPushButton* b : findChildren<QPushButton*>())
+        b->setAutoDefault(b == m_imprimer);
 }
 
 void TIMail::Lit(const Reglages& r)

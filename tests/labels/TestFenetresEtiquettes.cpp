@@ -179,7 +179,15 @@ void TestFenetresEtiquettes::ChoixTitresEtDrapeaux()
              QString::fromUtf8("Choix des étiquettes pour le mailing  (1 étiquette sélectionnée)"));
     CliqueLigne(choix.Liste(), 3, Qt::ControlModifier);
     QCOMPARE(choix.NombreSelectionnes(), 2);
-    QTest::mouseClick(choix.BoutonSuivant(), Qt::LeftButton);
+    QTest::mouseClick(choix.BoutonTout(), Qt::LeftButton);
+    QTest::mouseClick(choix.BoutonRien(), Qt::LeftButton);
+    CliqueLigne(choix.Liste(), 1);
+    CliqueLigne(choix.Liste(), 3, Qt::ControlModifier);
+    // Enter is "&Suivant>", even on another button just clicked (no sort here).
+    QTest::mouseClick(choix.BoutonTrier(), Qt::LeftButton);
+    choix.BoutonTrier()->setFocus();
+    QTest::keyClick(choix.BoutonTrier(), Qt::Key_Return);
+    QVERIFY(!choix.isVisible());
     QCOMPARE(choix.result(), int(QDialog::Accepted));
     QCOMPARE(choix.Applique(), 2);
     QCOMPARE(Drapeaux(rep), QStringLiteral("0101"));
