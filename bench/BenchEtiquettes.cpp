@@ -7,10 +7,13 @@
 #include "labels/MiseEnPage.h"
 #include "labels/Planches.h"
 #include "labels/RenduPlanche.h"
+#include "labels/TChoix.h"
 #include "labels/TFpPrev.h"
 #include "labels/TPrevis.h"
 #include "labels/TexteEtiquette.h"
+#include "mainwindow/ModeleRepertoire.h"
 #include "printing/ImpressionSure.h"
+#include "records/CodePage.h"
 
 #include <QPainter>
 #include <QPrinter>
@@ -132,6 +135,24 @@ void Mesure(const Repertoire& livre, const QString& dossier)
                 p.drawRect(vignette.Rectangle(c, r));
     });
     Ligne("labels-thumbnail", miniature, miniaturePlancher);
+
+    // The selection list over the whole book, every other record chosen.
+    Repertoire choix = livre;
+    for (int l = 1; l <= choix.NbFiches(); ++l)
+        choix.SetFlagMail(l, l % 2 ? "1" : "0");
+    ModeleRepertoire modele(choix);
+    TChoix dialogue(modele);
+    t.start();
+    dialogue.Remplit();
+    const double liste = Secondes(t);
+    t.start();
+    {
+        QStringList lignes;
+        lignes.reserve(choix.NbFiches());
+        for (int l = 1; l <= choix.NbFiches(); ++l)
+            lignes << CodePage::VersUnicode(TexteEtiquette::LigneChoix(choix, l));
+    }
+    Ligne("labels-choice-list", liste, Secondes(t));
 }
 
 } // namespace
