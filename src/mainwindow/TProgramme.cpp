@@ -82,10 +82,14 @@ bool TProgramme::Ferme(const EtatFenetre& etat)
     }
     // The window stays open so the user can try again; but a store that can never be
     // written must not make the program impossible to leave.
-    return TMessage::Question(m_fiche.get(),
-                              raison + QString::fromUtf8("\n\nQuitter quand même, sans enregistrer "
-                                                         "les réglages ?"),
-                              QString::fromUtf8("Erreur")) == TMessage::Oui;
+    if (TMessage::Question(m_fiche.get(),
+                           raison + QString::fromUtf8("\n\nQuitter quand même, sans enregistrer "
+                                                      "les réglages ?"),
+                           QString::fromUtf8("Erreur")) != TMessage::Oui)
+        return false;
+    // The label formats have files of their own: they are not lost with the settings.
+    EnregistreCatalogue();
+    return true;
 }
 
 void TProgramme::ChargeCatalogue(const QString& dossierProgramme)

@@ -24,6 +24,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
@@ -146,6 +147,7 @@ private slots:
     void AssistantPrecedentEtAnnuler();
     void DemarrageCatalogueAbimeEtOptions();
     void IMailPoliceCouleurEtFichier();
+    void FermetureCatalogueImpossible();
 };
 
 void TestFenetresEtiquettes::ChoixTitresEtDrapeaux()
@@ -588,6 +590,23 @@ void TestFenetresEtiquettes::IMailPoliceCouleurEtFichier()
     QCOMPARE(
         TIMail::Invite(12),
         QString::fromUtf8("Veuillez introduire 12 planches d'étiquettes dans votre imprimante."));
+}
+
+void TestFenetresEtiquettes::FermetureCatalogueImpossible()
+{
+    QTemporaryDir d;
+    QVERIFY(QDir(d.path()).mkdir("programme"));
+    TMessage::Historique().clear();
+    TProgramme programme(d.filePath("carnet.ini"), d.filePath("programme") + '/', {});
+    programme.Fiche()->show();
+    QCoreApplication::processEvents();
+    QVERIFY(TMessage::Historique().empty());
+    QVERIFY(QDir(d.filePath("programme")).removeRecursively());
+    // The program still ends, after saying why the formats were not saved.
+    QVERIFY(programme.Fiche()->close());
+    QVERIFY2(TMessage::DernierTexte().contains(QString::fromUtf8("n'a pas pu être enregistré")),
+             qPrintable(TMessage::DernierTexte()));
+    QVERIFY(QFile::exists(d.filePath("carnet.ini")));
 }
 
 CARNET_TEST(TestFenetresEtiquettes)
