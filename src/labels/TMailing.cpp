@@ -12,6 +12,7 @@
 #include "TNewFor.h"
 #include "TPrevis.h"
 #include "mainwindow/CurseurOccupe.h"
+#include "mainwindow/TAide.h"
 #include "mainwindow/TFiche.h"
 #include "mainwindow/TMessage.h"
 #include "settings/EcritureReglages.h"
@@ -21,6 +22,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTextBrowser>
 
 TMailing::TMailing(TFiche& fiche) : QObject(&fiche), m_fiche(fiche)
 {
@@ -32,7 +34,7 @@ TMailing::TMailing(TFiche& fiche) : QObject(&fiche), m_fiche(fiche)
     m_imail = new TIMail(&fiche);
     m_fpPrev = new TFpPrev(&fiche);
 
-    connect(m_format, &TFormat::AideDemandee, &m_fiche, &TFiche::Aide1Click);
+    connect(m_format, &TFormat::AideDemandee, this, &TMailing::Aide);
     connect(m_previs, &TPrevis::DepartChange, this, &TMailing::MajPlanches);
     connect(m_imail, &TIMail::PositionDemandee, this, &TMailing::Position1Click);
     connect(m_imail, &TIMail::PrevisualisationDemandee, this, &TMailing::Previsualisation1Click);
@@ -43,6 +45,15 @@ TMailing::TMailing(TFiche& fiche) : QObject(&fiche), m_fiche(fiche)
     connect(menus->Item(C::Mailing), &QAction::triggered, this, &TMailing::Lance);
     if (QAction* bouton = menus->Bouton(C::Mailing))
         connect(bouton, &QAction::triggered, this, &TMailing::Lance);
+}
+
+// A help window of the chooser's own: the main window's would be blocked behind the
+// modal chooser.
+void TMailing::Aide()
+{
+    if (!m_aide) m_aide = new TAide(m_format);
+    m_aide->MontreSommaire();
+    m_aide->Navigateur()->scrollToAnchor(QStringLiteral("etiquettes"));
 }
 
 void TMailing::Lit(const Reglages& r)

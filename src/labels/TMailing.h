@@ -3,10 +3,12 @@
 #include "Catalogue.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 class EcritureReglages;
 class Reglages;
+class TAide;
 class TChoix;
 class TFiche;
 class TFormat;
@@ -56,6 +58,7 @@ private:
     void Previsualisation1Click();
     void Imprime();
     void Disponible(bool oui);
+    void Aide();
 
     TFiche& m_fiche;
     Catalogue m_catalogue;
@@ -67,4 +70,5 @@ private:
     TNewFor* m_newFor;
     TIMail* m_imail;
     TFpPrev* m_fpPrev;
+    QPointer<TAide> m_aide;
 };
