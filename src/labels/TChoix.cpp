@@ -28,6 +28,9 @@ TChoix::TChoix(ModeleRepertoire& modele, QWidget* parent) : QDialog(parent), m_m
     m_liste->setUniformItemSizes(true);
     m_liste->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_liste->setFixedSize(560, 320);
+    // Lines are measured by the first one only (a large book stays fast), so the
+    // sideways scroll covers a fixed four widths of the list.
+    m_liste->setGridSize(QSize(4 * m_liste->width(), m_liste->fontMetrics().height() + 3));
 
     m_tout = new QPushButton(QString::fromUtf8("&Tout sélectionner"), this);
     m_tout->setObjectName(QStringLiteral("ToutSelectionner"));

@@ -30,6 +30,7 @@
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSlider>
@@ -195,6 +196,8 @@ void TestFenetresEtiquettes::ChoixTitresEtDrapeaux()
     QCOMPARE(Drapeaux(rep), QStringLiteral("0101"));
     choix.Remplit(); // as "<&Précédent" does: the same lines again
     QCOMPARE(choix.NombreSelectionnes(), 2);
+    // A long line far down the list can be scrolled sideways.
+    QVERIFY(choix.Liste()->horizontalScrollBar()->maximum() >= 2 * choix.Liste()->width());
 }
 
 void TestFenetresEtiquettes::ChoixTrierReprendLesDrapeaux()
