@@ -4,6 +4,7 @@
 #include "comm/TNumerot.h"
 #include "exchange/TAsso.h"
 #include "exchange/TEchange.h"
+#include "labels/TMailing.h"
 #include "mainwindow/TAboutBox.h"
 #include "mainwindow/TFTri.h"
 #include "mainwindow/TFiche.h"
@@ -17,6 +18,8 @@
 #include "settings/ReglagesFiche.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QTimer>
 
 TProgramme::TProgramme(const QString& cheminReglages, const QString& dossierProgramme,
                        const QStringList& arguments)
@@ -42,7 +45,9 @@ TProgramme::TProgramme(const QString& cheminReglages, const QString& dossierProg
     m_find->Lit(m_reglages);
     fiche->SetDialogueTri(new TFTri(fiche));
     m_echange = new TEchange(*fiche, *new TAsso(fiche));
-    // TChoix, TFormat, TPrevis, TNewFor, TIMail, TFpPrev
+    m_mailing = new TMailing(*fiche);
+    m_mailing->Lit(m_reglages);
+    ChargeCatalogue(dossierProgramme);
     fiche->SetAPropos(new TAboutBox(fiche));
     m_copyOpt = new TCopyOpt(fiche);
     m_copyOpt->Lit(m_reglages);
@@ -84,6 +89,7 @@ TProgramme::TProgramme(const QString& cheminReglages, const QString& dossierProg
     // The photo commands keep the picker's option for the run: theirs replaces the window's.
     m_ecriture.Contribue(E::Apercu, [this](Reglages& r) { m_photos->Ecrit(r); });
     m_ecriture.Contribue(E::OptionsModem, [this](Reglages& r) { m_numerot->Ecrit(r); });
+    m_mailing->Contribue(m_ecriture);
     m_ecriture.Contribue(E::OptionsRecherche, [this](Reglages& r) { m_schOpt->Ecrit(r); });
     m_ecriture.Contribue(E::Recherches, [this](Reglages& r) { m_find->Ecrit(r); });
     m_ecriture.Contribue(E::Recherches2, [this](Reglages& r) { m_barre->Ecrit(r); });
@@ -110,11 +116,44 @@ bool TProgramme::Ferme(const EtatFenetre& etat)
 {
     m_etatFermeture = etat;
     QString raison;
-    if (EcritReglages(&raison)) return true;
+    if (EcritReglages(&raison)) {
+        EnregistreCatalogue();
+        return true;
+    }
     // The window stays open so the user can try again; but a store that can never be
     // written must not make the program impossible to leave.
-    return TMessage::Question(m_fiche.get(),
-                              raison + QString::fromUtf8("\n\nQuitter quand même, sans enregistrer "
-                                                         "les réglages ?"),
-                              QString::fromUtf8("Erreur")) == TMessage::Oui;
+    if (TMessage::Question(m_fiche.get(),
+                           raison + QString::fromUtf8("\n\nQuitter quand même, sans enregistrer "
+                                                      "les réglages ?"),
+                           QString::fromUtf8("Erreur")) != TMessage::Oui)
+        return false;
+    // The label formats have files of their own: they are not lost with the settings.
+    EnregistreCatalogue();
+    return true;
+}
+
+void TProgramme::ChargeCatalogue(const QString& dossierProgramme)
+{
+    const QString dossier =
+        dossierProgramme.isEmpty() ? QCoreApplication::applicationDirPath() : dossierProgramme;
+    QString base = Reglages::NomReglages(QCoreApplication::applicationFilePath());
+    base.chop(4); // ".ini"
+    const QString message = m_mailing->ChargeCatalogue(
+        dossier, base,
+        m_reglages.ReadInteger(QStringLiteral("Dernier format"), QStringLiteral("Format"), 0));
+    if (!message.isEmpty())
+        QTimer::singleShot(0, m_fiche.get(), [this, message] {
+            TMessage::Erreur(m_fiche.get(), message, QString::fromUtf8("Formats d'étiquettes"));
+        });
+}
+
+// After the settings, as at every close; a failure is told and the program ends.
+void TProgramme::EnregistreCatalogue()
+{
+    const QString erreur = m_mailing->EnregistreCatalogue();
+    if (!erreur.isEmpty())
+        TMessage::Erreur(m_fiche.get(),
+                         QString::fromUtf8("Le catalogue des formats d'étiquettes n'a pas pu être "
+                                           "enregistré.\n\n") +
+                             erreur);
 }

@@ -18,6 +18,7 @@ class TImpression;
 class TPhotos;
 class TNumerot;
 class TEchange;
+class TMailing;
 
 // The running program: the settings store, the main window and the dialogs created
 // once at start-up in their fixed order, and the write of the settings at the close.
@@ -40,6 +41,7 @@ public:
     TPhotos* Photos() const { return m_photos; }
     TNumerot* Numerot() const { return m_numerot; }
     TEchange* Echange() const { return m_echange; }
+    TMailing* Mailing() const { return m_mailing; }
     Reglages& Store() { return m_reglages; }
 
     // The write at close (EcritReglages); false with the reason when the store failed.
@@ -47,6 +49,8 @@ public:
 
 private:
     bool Ferme(const EtatFenetre& etat);
+    void ChargeCatalogue(const QString& dossierProgramme);
+    void EnregistreCatalogue();
 
     Reglages m_reglages;
     OptionsRecherche m_options;
@@ -62,4 +66,5 @@ private:
     TPhotos* m_photos = nullptr;
     TNumerot* m_numerot = nullptr;
     TEchange* m_echange = nullptr;
+    TMailing* m_mailing = nullptr;
 };

@@ -117,11 +117,12 @@ private slots:
         relu.beginGroup(QStringLiteral("Options"));
         QStringList cles = relu.childKeys();
         cles.sort();
-        // The main window's, the photo picker's and the dialer's keys; the mailing
-        // assistant adds its own.
-        QCOMPARE(cles,
-                 QString::fromUtf8("Aperçu|LastRow|Modem|Méthode|Préfixe|Trier en enregistrant")
-                     .split('|'));
+        // The main window's, the photo picker's, the dialer's and the mailing
+        // assistant's keys.
+        QCOMPARE(cles, QString::fromUtf8("Adresse|Aperçu|Cadre|Décalage horizontal|Décalage "
+                                         "vertical|LastRow|Modem|Méthode|Préfixe|Trier en "
+                                         "enregistrant")
+                           .split('|'));
     }
 
     void valeursLuesAuDemarrage_data()

@@ -1,0 +1,208 @@
+#include "TMailing.h"
+
+#include "DessinEtiquette.h"
+#include "ImpressionEtiquettes.h"
+#include "MiseEnPage.h"
+#include "Planches.h"
+#include "RenduPlanche.h"
+#include "TChoix.h"
+#include "TFormat.h"
+#include "TFpPrev.h"
+#include "TIMail.h"
+#include "TNewFor.h"
+#include "TPrevis.h"
+#include "mainwindow/CurseurOccupe.h"
+#include "mainwindow/TAide.h"
+#include "mainwindow/TFiche.h"
+#include "mainwindow/TMessage.h"
+#include "settings/EcritureReglages.h"
+#include "settings/Reglages.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTextBrowser>
+
+TMailing::TMailing(TFiche& fiche) : QObject(&fiche), m_fiche(fiche)
+{
+    m_choix = new TChoix(*fiche.Modele(), &fiche);
+    m_choix->Trier = [this] { return m_fiche.Trier(); };
+    m_previs = new TPrevis(&fiche);
+    m_newFor = new TNewFor(m_previs, &fiche);
+    m_format = new TFormat(m_catalogue, m_previs, m_newFor, &fiche);
+    m_imail = new TIMail(&fiche);
+    m_fpPrev = new TFpPrev(&fiche);
+
+    connect(m_format, &TFormat::AideDemandee, this, &TMailing::Aide);
+    connect(m_previs, &TPrevis::DepartChange, this, &TMailing::MajPlanches);
+    connect(m_imail, &TIMail::PositionDemandee, this, &TMailing::Position1Click);
+    connect(m_imail, &TIMail::PrevisualisationDemandee, this, &TMailing::Previsualisation1Click);
+
+    using C = TMenusFiche::Commande;
+    TMenusFiche* menus = fiche.Menus();
+    menus->SetDisponible(C::Mailing, true);
+    connect(menus->Item(C::Mailing), &QAction::triggered, this, &TMailing::Lance);
+    if (QAction* bouton = menus->Bouton(C::Mailing))
+        connect(bouton, &QAction::triggered, this, &TMailing::Lance);
+}
+
+// A help window of the chooser's own: the main window's would be blocked behind the
+// modal chooser.
+void TMailing::Aide()
+{
+    if (!m_aide) m_aide = new TAide(m_format);
+    m_aide->MontreSommaire();
+    m_aide->Navigateur()->scrollToAnchor(QStringLiteral("etiquettes"));
+}
+
+void TMailing::Lit(const Reglages& r)
+{
+    m_imail->Lit(r);
+}
+
+void TMailing::Contribue(EcritureReglages& ecriture)
+{
+    using E = EcritureReglages::Etape;
+    ecriture.Contribue(E::OptionsMailing,
+                       [this](Reglages& r) { m_imail->Options().EcritOptions(r); });
+    ecriture.Contribue(E::DernierFormat, [this](Reglages& r) {
+        r.WriteInteger(QStringLiteral("Dernier format"), QStringLiteral("Format"),
+                       m_catalogue.Courant());
+    });
+    ecriture.Contribue(E::Police, [this](Reglages& r) { m_imail->Options().EcritPolice(r); });
+}
+
+QString TMailing::ChargeCatalogue(const QString& dossierProgramme, const QString& base, int index)
+{
+    QString dossier = dossierProgramme;
+    const QFileInfo programme(dossierProgramme);
+    if (!programme.isDir() || !programme.isWritable()) {
+        // A program installed for every user cannot write beside itself.
+        dossier = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        QDir().mkpath(dossier);
+    }
+    m_cheminFor = Catalogue::Fichier(dossier, base, QStringLiteral("FOR"));
+    m_cheminGap = Catalogue::Fichier(dossier, base, QStringLiteral("GAP"));
+    QString lireFor = m_cheminFor, lireGap = m_cheminGap;
+    // The catalogue that came with the program, until the user has one of their own.
+    if (dossier != dossierProgramme && !QFileInfo::exists(m_cheminFor)) {
+        lireFor = Catalogue::Fichier(dossierProgramme, base, QStringLiteral("FOR"));
+        lireGap = Catalogue::Fichier(dossierProgramme, base, QStringLiteral("GAP"));
+    }
+    return m_catalogue.Lit(lireFor, lireGap, index);
+}
+
+QString TMailing::EnregistreCatalogue() const
+{
+    if (m_cheminFor.isEmpty()) return {};
+    return m_catalogue.Ecrit(m_cheminFor, m_cheminGap);
+}
+
+void TMailing::Disponible(bool oui)
+{
+    if (QAction* bouton = m_fiche.Menus()->Bouton(TMenusFiche::Commande::Mailing))
+        bouton->setEnabled(oui);
+}
+
+void TMailing::Lance()
+{
+    enum Etape { Choix, Format, Mail, Fin };
+    Disponible(false);
+    m_choix->Remplit();
+    Etape etape = Choix;
+    while (etape != Fin) {
+        switch (etape) {
+        case Choix:
+            if (m_choix->exec() != QDialog::Accepted) {
+                etape = Fin;
+                break;
+            }
+            m_nombre = m_choix->Applique();
+            etape = Format;
+            break;
+        case Format: {
+            const int r = m_format->exec();
+            m_previs->close();
+            if (r == TFormat::Precedent) {
+                m_choix->Remplit();
+                etape = Choix;
+            } else if (r == TFormat::Suivant) {
+                MajPlanches();
+                etape = Mail;
+            } else {
+                etape = Fin;
+            }
+            break;
+        }
+        case Mail: {
+            const int r = m_imail->exec();
+            m_previs->close();
+            if (r == TIMail::Precedent) {
+                etape = Format;
+            } else {
+                if (r == TIMail::Imprimer) Imprime();
+                etape = Fin;
+            }
+            break;
+        }
+        case Fin:
+            break;
+        }
+    }
+    Disponible(true);
+    m_fiche.AfficheFiche();
+}
+
+void TMailing::MajPlanches()
+{
+    const FormatEtiquette& f = m_catalogue.FormatCourant();
+    const MiseEnPage page(f);
+    // A start position kept from another format is brought inside this one.
+    m_previs->Alimente(f, f.Nom());
+    m_previs->SetDepart(m_previs->ColonneDepart(), m_previs->LigneDepart());
+    m_imail->SetPlanches(
+        page.NombrePlanches(m_nombre, m_previs->ColonneDepart(), m_previs->LigneDepart()));
+}
+
+void TMailing::Position1Click()
+{
+    const FormatEtiquette& f = m_catalogue.FormatCourant();
+    m_previs->SetMode(TPrevis::Depart);
+    m_previs->Alimente(f, f.Nom());
+    m_previs->SetDepart(m_previs->ColonneDepart(), m_previs->LigneDepart());
+    m_previs->SetZoneImprimable(ImpressionEtiquettes::ZoneImprimable(m_imail->Imprimante()));
+    m_previs->exec();
+}
+
+void TMailing::Previsualisation1Click()
+{
+    const OptionsMailing& o = m_imail->Options();
+    const MiseEnPage page(m_catalogue.FormatCourant());
+    const Planches planches(page, Planches::FichesChoisies(m_fiche.Rep()), m_nombre,
+                            m_previs->ColonneDepart(), m_previs->LigneDepart());
+    const DessinEtiquette dessin(o.police, o.couleur, o.cadre);
+    const RenduPlanche rendu(m_fiche.Rep(), page, planches, o.genre, dessin);
+    m_fpPrev->Prepare(&rendu, ImpressionEtiquettes::ZoneImprimable(m_imail->Imprimante()));
+    m_fpPrev->exec();
+    m_fpPrev->Prepare(nullptr, QRectF());
+}
+
+void TMailing::Imprime()
+{
+    const OptionsMailing& o = m_imail->Options();
+    const MiseEnPage page(m_catalogue.FormatCourant());
+    const Planches planches(page, Planches::FichesChoisies(m_fiche.Rep()), m_nombre,
+                            m_previs->ColonneDepart(), m_previs->LigneDepart());
+    const DessinEtiquette dessin(o.police, o.couleur, o.cadre);
+    const RenduPlanche rendu(m_fiche.Rep(), page, planches, o.genre, dessin);
+    QString erreur;
+    {
+        CurseurOccupe occupe;
+        erreur = ImpressionEtiquettes::Imprime(m_imail->Imprimante(), rendu,
+                                               QPointF(o.decalageX / 10.0, o.decalageY / 10.0));
+    }
+    if (!erreur.isEmpty())
+        TMessage::Erreur(&m_fiche,
+                         QString::fromUtf8("Les étiquettes n'ont pas été imprimées.\n\n") + erreur);
+}

@@ -1,0 +1,616 @@
+#include "Registre.h"
+#include "labels/Catalogue.h"
+#include "labels/DessinEtiquette.h"
+#include "labels/MiseEnPage.h"
+#include "labels/Planches.h"
+#include "labels/RenduPlanche.h"
+#include "labels/TChoix.h"
+#include "labels/TFormat.h"
+#include "labels/TFpPrev.h"
+#include "labels/TIMail.h"
+#include "labels/TMailing.h"
+#include "labels/TNewFor.h"
+#include "labels/TParametresFeuille.h"
+#include "labels/TPrevis.h"
+#include "mainwindow/ModeleRepertoire.h"
+#include "mainwindow/TFiche.h"
+#include "mainwindow/TMenusFiche.h"
+#include "mainwindow/TMessage.h"
+#include "mainwindow/TProgramme.h"
+#include "records/CodePage.h"
+#include "records/FichierRep.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QListView>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <deque>
+
+// The resources live in the static library (the macro cannot be used inside a namespace).
+inline void InitRessources()
+{
+    Q_INIT_RESOURCE(carnet);
+}
+
+namespace
+{
+
+Repertoire Livre(const QStringList& noms, const QString& choisis = QString())
+{
+    Repertoire rep;
+    rep.SetNbLignes(static_cast<int>(noms.size()) + 1);
+    for (int i = 0; i < noms.size(); ++i) {
+        rep.SetCellule(Nom, i + 1, CodePage::Octets(noms.at(i)));
+        rep.SetCellule(Ville, i + 1, "Paris");
+        if (choisis.contains(QString::number(i + 1))) rep.SetFlagMail(i + 1, "1");
+    }
+    return rep;
+}
+
+QString Drapeaux(const Repertoire& rep)
+{
+    QString d;
+    for (int r = 1; r <= rep.NbFiches(); ++r)
+        d += QString::fromStdString(rep.FlagMail(r));
+    return d;
+}
+
+// Answers the modal dialogs of a chain one after the other: each step waits until
+// the dialog of that name is the active modal window, then acts on it.
+class Pilote : public QObject
+{
+public:
+    struct Etape {
+        QString dialogue;
+        std::function<void(QWidget*)> action;
+    };
+    explicit Pilote(std::vector<Etape> etapes) : m_etapes(etapes.begin(), etapes.end())
+    {
+        connect(&m_horloge, &QTimer::timeout, this, &Pilote::Avance);
+        m_horloge.start(10);
+    }
+    bool Fini() const { return m_etapes.empty(); }
+    QString Restant() const { return m_etapes.empty() ? QString() : m_etapes.front().dialogue; }
+
+private:
+    void Avance()
+    {
+        if (m_etapes.empty()) return;
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal->objectName() != m_etapes.front().dialogue || !modal->isVisible())
+            return;
+        const Etape e = m_etapes.front();
+        // Run from an event of its own: an action that opens a dialog must leave this
+        // timer free to answer it.
+        m_etapes.pop_front();
+        QTimer::singleShot(0, modal, [e, modal] { e.action(modal); });
+    }
+    std::deque<Etape> m_etapes;
+    QTimer m_horloge;
+};
+
+template <typename T> T* Enfant(QWidget* w, const char* nom)
+{
+    T* t = w->findChild<T*>(QLatin1String(nom));
+    if (!t) qWarning("no child %s in %s", nom, qPrintable(w->objectName()));
+    return t;
+}
+
+void Clique(QWidget* dialogue, const char* bouton)
+{
+    QTest::mouseClick(Enfant<QPushButton>(dialogue, bouton), Qt::LeftButton);
+}
+
+void CliqueLigne(QListView* liste, int ligne, Qt::KeyboardModifiers touches = Qt::NoModifier)
+{
+    const QRect r = liste->visualRect(liste->model()->index(ligne, 0));
+    QTest::mouseClick(liste->viewport(), Qt::LeftButton, touches, r.center());
+}
+
+QPoint Centre(const TPrevis& p, int c, int r)
+{
+    return p.Rectangle(c, r).center();
+}
+
+} // namespace
+
+class TestFenetresEtiquettes : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { InitRessources(); }
+    void init() { TMessage::ModeTest(true); }
+    void cleanup() { TMessage::ModeTest(false); }
+
+    void ChoixTitresEtDrapeaux();
+    void ChoixTrierReprendLesDrapeaux();
+    void FormatCurseursEtSuppression();
+    void FormatNouveauEtFormatInutilisable();
+    void PrevisVignetteEtDepart();
+    void FpPrevNavigationEtZoom();
+    void AssistantCompletJusquAuPdf();
+    void AssistantPrecedentEtAnnuler();
+    void DemarrageCatalogueAbimeEtOptions();
+    void IMailPoliceCouleurEtFichier();
+    void FermetureCatalogueImpossible();
+};
+
+void TestFenetresEtiquettes::ChoixTitresEtDrapeaux()
+{
+    Repertoire rep = Livre({"Ainsi", "Bert", "Cyr", "Dora"}, "13");
+    ModeleRepertoire modele(rep);
+    TChoix choix(modele);
+    choix.Remplit();
+    choix.show();
+    QCOMPARE(
+        choix.windowTitle(),
+        QString::fromUtf8("Choix des étiquettes pour le mailing  (2 étiquettes sélectionnées)"));
+    QCOMPARE(choix.Liste()->model()->index(1, 0).data().toString(),
+             QStringLiteral("2 : Bert Paris "));
+    QVERIFY(!rep.Modifie());
+    QTest::mouseClick(choix.BoutonRien(), Qt::LeftButton);
+    QCOMPARE(
+        choix.windowTitle(),
+        QString::fromUtf8("Choix des étiquettes pour le mailing  (aucune étiquette sélectionnée)"));
+    QVERIFY(rep.Modifie()); // a change of the choice counts as a change
+    QTest::mouseClick(choix.BoutonSuivant(), Qt::LeftButton);
+    QCOMPARE(TMessage::DernierTexte(), QString::fromUtf8("Vous n'avez choisi aucune étiquette !"));
+    QVERIFY(choix.isVisible());
+    QCOMPARE(Drapeaux(rep), QStringLiteral("1010")); // nothing written yet
+    QTest::mouseClick(choix.BoutonTout(), Qt::LeftButton);
+    QCOMPARE(
+        choix.windowTitle(),
+        QString::fromUtf8("Choix des étiquettes pour le mailing  (4 étiquettes sélectionnées)"));
+    CliqueLigne(choix.Liste(), 1);
+    QCOMPARE(choix.windowTitle(),
+             QString::fromUtf8("Choix des étiquettes pour le mailing  (1 étiquette sélectionnée)"));
+    CliqueLigne(choix.Liste(), 3, Qt::ControlModifier);
+    QCOMPARE(choix.NombreSelectionnes(), 2);
+    QTest::mouseClick(choix.BoutonTout(), Qt::LeftButton);
+    QTest::mouseClick(choix.BoutonRien(), Qt::LeftButton);
+    CliqueLigne(choix.Liste(), 1);
+    CliqueLigne(choix.Liste(), 3, Qt::ControlModifier);
+    // Enter is "&Suivant>", even on another button just clicked (no sort here).
+    QTest::mouseClick(choix.BoutonTrier(), Qt::LeftButton);
+    choix.BoutonTrier()->setFocus();
+    QTest::keyClick(choix.BoutonTrier(), Qt::Key_Return);
+    QVERIFY(!choix.isVisible());
+    QCOMPARE(choix.result(), int(QDialog::Accepted));
+    QCOMPARE(choix.Applique(), 2);
+    QCOMPARE(Drapeaux(rep), QStringLiteral("0101"));
+    choix.Remplit(); // as "<&Précédent" does: the same lines again
+    QCOMPARE(choix.NombreSelectionnes(), 2);
+    // A long line far down the list can be scrolled sideways.
+    QVERIFY(choix.Liste()->horizontalScrollBar()->maximum() >= 2 * choix.Liste()->width());
+}
+
+void TestFenetresEtiquettes::ChoixTrierReprendLesDrapeaux()
+{
+    Repertoire rep = Livre({"Cyr", "Ainsi", "Bert"}, "1");
+    ModeleRepertoire modele(rep);
+    TChoix choix(modele);
+    bool confirme = false;
+    choix.Trier = [&] {
+        if (confirme) modele.Trie(Nom);
+        return confirme;
+    };
+    choix.Remplit();
+    choix.show();
+    QTest::mouseClick(choix.BoutonTout(), Qt::LeftButton);
+    QTest::mouseClick(choix.BoutonTrier(), Qt::LeftButton); // cancelled: nothing changes
+    QCOMPARE(choix.NombreSelectionnes(), 3);
+    confirme = true;
+    QTest::mouseClick(choix.BoutonTrier(), Qt::LeftButton);
+    QCOMPARE(choix.Liste()->model()->index(0, 0).data().toString(),
+             QStringLiteral("1 : Ainsi Paris "));
+    // The stored flags win over the unconfirmed selection; Cyr moved to the end.
+    QCOMPARE(choix.NombreSelectionnes(), 1);
+    QVERIFY(choix.Liste()->selectionModel()->isRowSelected(2, QModelIndex()));
+}
+
+void TestFenetresEtiquettes::FormatCurseursEtSuppression()
+{
+    Catalogue catalogue;
+    TPrevis previs;
+    TNewFor newFor(&previs);
+    TFormat format(catalogue, &previs, &newFor);
+    format.show();
+    QCOMPARE(format.Liste()->count(), 4);
+    QCOMPARE(format.Liste()->currentRow(), 0);
+    QVERIFY(!format.BoutonSupprimer()->isEnabled());
+    QCOMPARE(format.Avis()->text(), QString::fromUtf8("3 x 7 = 21 étiquettes par planche"));
+    QCOMPARE(previs.windowTitle(), QString::fromUtf8("Feuille d'étiquettes 70,0x42,4 mm"));
+    QSlider* haute = format.Parametres()->Curseur(FormatEtiquette::MargeHaute);
+    haute->setFocus();
+    haute->setValue(290);
+    for (int i = 0; i < 9; ++i)
+        QTest::keyClick(haute, Qt::Key_Right);
+    QCOMPARE(format.Parametres()->Libelle(FormatEtiquette::MargeHaute)->text(),
+             QStringLiteral("Marge haute : 29,9 mm"));
+    QCOMPARE(catalogue.Format(0).Parametre(FormatEtiquette::MargeHaute), 299);
+    QCOMPARE(format.Avis()->text(), QString::fromUtf8("3 x 6 = 18 étiquettes par planche"));
+    QTest::keyClick(haute, Qt::Key_PageUp);
+    QCOMPARE(catalogue.Format(0).Parametre(FormatEtiquette::MargeHaute), 309);
+
+    format.Liste()->setCurrentRow(1);
+    QVERIFY(format.BoutonSupprimer()->isEnabled());
+    QCOMPARE(haute->value(), 0);
+    QTest::mouseClick(format.BoutonSupprimer(), Qt::LeftButton);
+    QCOMPARE(catalogue.Nombre(), 3);
+    QCOMPARE(format.Liste()->currentRow(), 2); // the last entry
+    QCOMPARE(format.Liste()->currentItem()->text(), QStringLiteral("210x297"));
+    format.Liste()->setCurrentRow(0);
+    QVERIFY(!format.BoutonSupprimer()->isEnabled());
+    QCOMPARE(haute->value(), 309);
+}
+
+void TestFenetresEtiquettes::FormatNouveauEtFormatInutilisable()
+{
+    Catalogue catalogue;
+    catalogue.Selectionne(3); // 210x297
+    TPrevis previs;
+    TNewFor newFor(&previs);
+    TFormat format(catalogue, &previs, &newFor);
+    format.show();
+    Pilote sansChangement({{"NewFor", [](QWidget* d) {
+                                auto* n = static_cast<TNewFor*>(d);
+                                QCOMPARE(n->Largeur()->value(), 2100);
+                                QCOMPARE(n->Hauteur()->value(), 2970);
+                                QTest::keyClick(d, Qt::Key_Return);
+                            }}});
+    QTest::mouseClick(format.BoutonNouveau(), Qt::LeftButton);
+    QVERIFY(sansChangement.Fini());
+    QCOMPARE(format.Liste()->currentItem()->text(), QStringLiteral("210,0x297,0"));
+
+    Pilote petit({{"NewFor", [](QWidget* d) {
+                       auto* n = static_cast<TNewFor*>(d);
+                       n->Largeur()->setValue(990);
+                       n->Hauteur()->setValue(381);
+                       n->Parametres()->Curseur(FormatEtiquette::EspaceVertical)->setValue(12);
+                       QCOMPARE(d->findChild<QLabel*>("Avis")->text(), QString());
+                       QTest::keyClick(d, Qt::Key_Return);
+                   }}});
+    QTest::mouseClick(format.BoutonNouveau(), Qt::LeftButton);
+    QCOMPARE(catalogue.Nombre(), 6);
+    QCOMPARE(catalogue.FormatCourant().Nom(), QStringLiteral("99,0x38,1"));
+    QCOMPARE(catalogue.FormatCourant().Parametre(FormatEtiquette::EspaceVertical), 12);
+
+    Pilote annule({{"NewFor", [](QWidget* d) {
+                        static_cast<TNewFor*>(d)->Largeur()->setValue(100);
+                        QTest::keyClick(d, Qt::Key_Escape);
+                    }}});
+    QTest::mouseClick(format.BoutonNouveau(), Qt::LeftButton);
+    QCOMPARE(catalogue.Nombre(), 6);
+    QCOMPARE(previs.windowTitle(), QString::fromUtf8("Feuille d'étiquettes 99,0x38,1 mm"));
+
+    // No label fits: said at once, and "&Suivant>" refuses it.
+    catalogue.Ajoute(FormatEtiquette("220,0x50,0"));
+    format.hide();
+    format.show();
+    QVERIFY(format.Avis()->text().contains(QString::fromUtf8("Aucune étiquette ne tient")));
+    QTest::mouseClick(format.BoutonSuivant(), Qt::LeftButton);
+    QVERIFY(TMessage::DernierTexte().contains(QString::fromUtf8("Aucune étiquette ne tient")));
+    QVERIFY(format.isVisible());
+    const QImage vide = previs.Image();
+    QCOMPARE(vide.pixel(100, 140), qRgb(0, 255, 255));
+}
+
+void TestFenetresEtiquettes::PrevisVignetteEtDepart()
+{
+    TPrevis previs;
+    previs.Alimente(FormatEtiquette("60,0x40,0", {100, 0, 100, 0, 50, 50}), "60,0x40,0");
+    QCOMPARE(previs.Page().Colonnes(), 3);
+    QCOMPARE(previs.Page().Lignes(), 6);
+    QSignalSpy change(&previs, &TPrevis::DepartChange);
+    previs.show();
+    QTest::mouseClick(&previs, Qt::LeftButton, {}, Centre(previs, 2, 3)); // display mode
+    QCOMPARE(change.count(), 0);
+    QCOMPARE(previs.Image().pixel(Centre(previs, 1, 1)), qRgb(255, 255, 255));
+    previs.SetMode(TPrevis::Depart);
+    QCOMPARE(previs.Image().pixel(Centre(previs, 1, 1)), qRgb(255, 0, 0));
+    QTest::mouseClick(&previs, Qt::LeftButton, {}, Centre(previs, 2, 3));
+    QCOMPARE(change.count(), 1);
+    QCOMPARE(std::make_pair(previs.ColonneDepart(), previs.LigneDepart()), std::make_pair(2, 3));
+    QCOMPARE(previs.Image().pixel(Centre(previs, 2, 3)), qRgb(255, 0, 0));
+    QCOMPARE(previs.Image().pixel(Centre(previs, 1, 1)), qRgb(255, 255, 255));
+    // The 5 mm between labels is no label.
+    const QRect a = previs.Rectangle(1, 1), b = previs.Rectangle(2, 1);
+    QTest::mouseClick(&previs, Qt::LeftButton, {},
+                      QPoint((a.right() + b.left()) / 2, a.center().y()));
+    QCOMPARE(change.count(), 1);
+    // The edge of a label belongs to it.
+    QTest::mouseClick(&previs, Qt::LeftButton, {}, previs.Rectangle(3, 6).bottomRight());
+    QCOMPARE(std::make_pair(previs.ColonneDepart(), previs.LigneDepart()), std::make_pair(3, 6));
+    // A smaller layout brings the start inside it.
+    previs.Alimente(FormatEtiquette("100,0x100,0"), "100,0x100,0");
+    previs.SetDepart(previs.ColonneDepart(), previs.LigneDepart());
+    QCOMPARE(std::make_pair(previs.ColonneDepart(), previs.LigneDepart()), std::make_pair(2, 2));
+}
+
+void TestFenetresEtiquettes::FpPrevNavigationEtZoom()
+{
+    Repertoire rep = Livre(
+        {"Un", "Deux", "Trois", "Quatre", "Cinq", "Six", "Sept", "Huit", "Neuf", "Dix", "Onze"},
+        "");
+    for (int r = 1; r <= 10; ++r)
+        rep.SetFlagMail(r, "1");
+    const MiseEnPage page(FormatEtiquette("70,0x42,4"));
+    const Planches planches(page, Planches::FichesChoisies(rep), 10, 2, 7);
+    QFont police("DejaVu Sans");
+    police.setPointSizeF(11);
+    const DessinEtiquette dessin(police, Qt::black, true);
+    const RenduPlanche rendu(rep, page, planches, 0, dessin);
+    TFpPrev fp;
+    fp.Prepare(&rendu, QRectF(0, 0, 210, 297));
+    fp.show();
+    QCOMPARE(fp.windowTitle(), QString::fromUtf8("Planche d'étiquettes n°1/2"));
+    QVERIFY(!fp.ActionPremiere()->isEnabled() && !fp.ActionPrecedente()->isEnabled());
+    QVERIFY(fp.ActionSuivante()->isEnabled() && fp.ActionDerniere()->isEnabled());
+    // Sheet 1: row 7 only, columns 2 and 3.
+    const QImage une = fp.Image();
+    auto encre = [](const QImage& image, const QRectF& mm) {
+        const double kx = image.width() / 210.0, ky = image.height() / 297.0;
+        int n = 0;
+        for (int y = qRound(mm.top() * ky) + 2; y < qRound(mm.bottom() * ky) - 2; ++y)
+            for (int x = qRound(mm.left() * kx) + 2; x < qRound(mm.right() * kx) - 2; ++x)
+                n += qGray(image.pixel(x, y)) < 160;
+        return n;
+    };
+    QCOMPARE(encre(une, page.RectangleMm(1, 7)), 0);
+    QCOMPARE(encre(une, page.RectangleMm(3, 6)), 0);
+    QVERIFY(encre(une, page.RectangleMm(2, 7)) > 0);
+    QTest::mouseClick(fp.findChild<QToolBar*>()->widgetForAction(fp.ActionSuivante()),
+                      Qt::LeftButton);
+    QCOMPARE(fp.windowTitle(), QString::fromUtf8("Planche d'étiquettes n°2/2"));
+    QVERIFY(fp.ActionPremiere()->isEnabled() && !fp.ActionDerniere()->isEnabled());
+    fp.ActionZoom()->trigger();
+    QCOMPARE(fp.PlancheCourante(), 2);
+    QCOMPARE(fp.ActionZoom()->toolTip(), QString::fromUtf8("Vue réduite"));
+    QCOMPARE(fp.Image().size(),
+             QSize(qRound(fp.logicalDpiX() * 210 / 25.4), qRound(fp.logicalDpiY() * 297 / 25.4)));
+    const QImage pleine = fp.Image();
+    QVERIFY(encre(pleine, page.RectangleMm(1, 1)) > 0);
+    QCOMPARE(encre(pleine, page.RectangleMm(3, 3)), 0); // 8 labels on sheet 2
+    fp.ActionZoom()->trigger();
+    QCOMPARE(fp.PlancheCourante(), 2);
+    QCOMPARE(fp.Image().size(), QSize(TFpPrev::LargeurReduite, TFpPrev::HauteurReduite));
+    fp.ActionPremiere()->trigger();
+    QCOMPARE(fp.windowTitle(), QString::fromUtf8("Planche d'étiquettes n°1/2"));
+}
+
+void TestFenetresEtiquettes::AssistantCompletJusquAuPdf()
+{
+    QTemporaryDir d;
+    Repertoire rep = Livre({"Ainsi", "Bert", "Cyr"}, "2");
+    QCOMPARE(FichierRep::EcritRepertoire(d.filePath("amis.REP"), rep), QString());
+    auto programme = std::make_unique<TProgramme>(d.filePath("carnet.ini"), d.path() + '/',
+                                                  QStringList{d.filePath("amis.REP")});
+    TFiche* fiche = programme->Fiche();
+    fiche->show();
+    QCoreApplication::processEvents();
+    TMailing* mailing = programme->Mailing();
+    QAction* bouton = fiche->Menus()->Bouton(TMenusFiche::Commande::Mailing);
+    QVERIFY(bouton->isEnabled());
+    const QString pdf = d.filePath("mailing.pdf");
+    mailing->IMail()->ChoisitFichierPdf = [pdf](const QString&) { return pdf; };
+    QString invite;
+    bool boutonPendant = true;
+    Pilote pilote({
+        {"Choix",
+         [&](QWidget* w) {
+             boutonPendant = bouton->isEnabled();
+             QCOMPARE(w->windowTitle(),
+                      QString::fromUtf8(
+                          "Choix des étiquettes pour le mailing  (1 étiquette sélectionnée)"));
+             CliqueLigne(Enfant<QListView>(w, "ListeChoix"), 2, Qt::ControlModifier);
+             Clique(w, "Suivant");
+         }},
+        {"Format",
+         [&](QWidget* w) {
+             Enfant<QListWidget>(w, "ListeFormats")->setCurrentRow(0);
+             Clique(w, "Suivant");
+         }},
+        {"IMail",
+         [&](QWidget* w) {
+             invite = Enfant<QLabel>(w, "Invite")->text();
+             Clique(w, "Position");
+         }},
+        {"Previs",
+         [&](QWidget* w) {
+             auto* p = static_cast<TPrevis*>(w);
+             QTest::mouseClick(p, Qt::LeftButton, {}, Centre(*p, 3, 7)); // two labels: 2 sheets
+             p->close();
+         }},
+        {"IMail",
+         [&](QWidget* w) {
+             invite = Enfant<QLabel>(w, "Invite")->text();
+             Clique(w, "Imprimer");
+         }},
+    });
+    fiche->Menus()->Item(TMenusFiche::Commande::Mailing)->trigger();
+    QVERIFY2(pilote.Fini(), qPrintable(pilote.Restant()));
+    QVERIFY(!boutonPendant);
+    QVERIFY(bouton->isEnabled());
+    QCOMPARE(invite, QString::fromUtf8(
+                         "Veuillez introduire 2 planches d'étiquettes dans votre imprimante."));
+    QCOMPARE(mailing->NombreEtiquettes(), 2);
+    QCOMPARE(Drapeaux(fiche->Rep()), QStringLiteral("011"));
+    QVERIFY(fiche->Rep().Modifie());
+    QVERIFY(QFile::exists(pdf));
+    if (!QStandardPaths::findExecutable("pdftotext").isEmpty()) {
+        QProcess p;
+        p.start("pdftotext", {"-layout", pdf, "-"});
+        p.waitForFinished(30000);
+        const QString texte = QString::fromUtf8(p.readAllStandardOutput());
+        QVERIFY2(texte.contains("Bert") && texte.contains("Cyr") && !texte.contains("Ainsi"),
+                 qPrintable(texte));
+        QCOMPARE(texte.count('\f'), 2);
+    }
+}
+
+void TestFenetresEtiquettes::AssistantPrecedentEtAnnuler()
+{
+    QTemporaryDir d;
+    Repertoire rep = Livre({"Ainsi", "Bert", "Cyr"}, "13");
+    QCOMPARE(FichierRep::EcritRepertoire(d.filePath("amis.REP"), rep), QString());
+    auto programme = std::make_unique<TProgramme>(d.filePath("carnet.ini"), d.path() + '/',
+                                                  QStringList{d.filePath("amis.REP")});
+    TFiche* fiche = programme->Fiche();
+    fiche->show();
+    QCoreApplication::processEvents();
+    int selectionnes = 0;
+    Pilote pilote({
+        {"Choix", [](QWidget* w) { Clique(w, "Suivant"); }},
+        {"Format", [](QWidget* w) { Clique(w, "Precedent"); }},
+        {"Choix",
+         [&](QWidget* w) {
+             selectionnes = static_cast<TChoix*>(w)->NombreSelectionnes();
+             Clique(w, "Suivant");
+         }},
+        {"Format", [](QWidget* w) { Clique(w, "Suivant"); }},
+        {"IMail", [](QWidget* w) { Clique(w, "Precedent"); }},
+        {"Format", [](QWidget* w) { Clique(w, "Suivant"); }},
+        {"IMail", [](QWidget* w) { Clique(w, "Annuler"); }},
+    });
+    QTest::mouseClick(fiche->Menus()->BoutonOutil(TMenusFiche::Commande::Mailing), Qt::LeftButton);
+    QVERIFY2(pilote.Fini(), qPrintable(pilote.Restant()));
+    QCOMPARE(selectionnes, 2);
+    QVERIFY(fiche->Menus()->Bouton(TMenusFiche::Commande::Mailing)->isEnabled());
+    QVERIFY(QDir(d.path()).entryList({"*.pdf"}).isEmpty());
+    // The close writes the catalogue beside the program and the options.
+    fiche->Rep().SetModifie(false);
+    programme->Mailing()->Formats().Ajoute(FormatEtiquette("99,0x38,1"));
+    QVERIFY(fiche->close());
+    const QString base = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    QFile formats(d.filePath(base + ".for"));
+    QVERIFY(formats.open(QIODevice::ReadOnly));
+    QVERIFY(formats.readAll().endsWith("210x297\r\n99,0x38,1\r\n"));
+    QCOMPARE(QSettings(d.filePath("carnet.ini"), QSettings::IniFormat)
+                 .value("Dernier format/Format")
+                 .toInt(),
+             4);
+}
+
+void TestFenetresEtiquettes::DemarrageCatalogueAbimeEtOptions()
+{
+    QTemporaryDir d;
+    const QString base = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    auto ecrit = [&](const QString& nom, const QByteArray& octets) {
+        QFile f(d.filePath(nom));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(octets);
+    };
+    ecrit(base + ".FOR", "50,0x20,0\r\ncent\r\n");
+    ecrit(base + ".GAP", "1\r\n2\r\n3\r\n4\r\n5\r\nsix\r\n");
+    ecrit("carnet.ini", "[Options]\nCadre=1\nAdresse=1\n[Police]\ntaille=14\ngras=1\n"
+                        "[Dernier%20format]\nFormat=0\n");
+    TMessage::Historique().clear();
+    {
+        TProgramme programme(d.filePath("carnet.ini"), d.path() + '/', {});
+        programme.Fiche()->show();
+        QTRY_COMPARE(TMessage::Historique().size(), size_t(1));
+        const QString dit = TMessage::DernierTexte();
+        QVERIFY2(dit.contains("ligne 2") && dit.contains("ligne 6"), qPrintable(dit));
+        TMailing* m = programme.Mailing();
+        QCOMPARE(m->Formats().Nombre(), 1);
+        QCOMPARE(m->Formats().Format(0).Parametres(),
+                 (std::array<int, FormatEtiquette::NbParametres>{1, 2, 3, 4, 5, 0}));
+        QVERIFY(m->IMail()->Cadre()->isChecked());
+        QVERIFY(m->IMail()->Genres()->button(1)->isChecked());
+        QCOMPARE(m->IMail()->Options().police.pointSizeF(), 14.0);
+        QVERIFY(programme.Fiche()->close());
+    }
+    // The close wrote back what was kept, under the name found, and the options.
+    QFile formats(d.filePath(base + ".FOR"));
+    QVERIFY(formats.open(QIODevice::ReadOnly));
+    QCOMPARE(formats.readAll(), QByteArray("50,0x20,0\r\n"));
+    QVERIFY(!QFile::exists(d.filePath(base + ".for")));
+    QSettings relu(d.filePath("carnet.ini"), QSettings::IniFormat);
+    QCOMPARE(relu.value("Options/Adresse").toInt(), 1);
+    QCOMPARE(relu.value("Police/taille").toInt(), 14);
+    QCOMPARE(relu.value("Police/hauteur").toInt(), -19);
+    QCOMPARE(relu.value("Police/gras").toInt(), 1);
+}
+
+void TestFenetresEtiquettes::IMailPoliceCouleurEtFichier()
+{
+    TIMail mail;
+    mail.show();
+    QFont proposee;
+    mail.ChoisitPolice = [&](QFont& f) {
+        proposee = f;
+        f = QFont("DejaVu Serif");
+        f.setPointSizeF(300);
+        return true;
+    };
+    QTest::mouseClick(mail.findChild<QPushButton*>("Police"), Qt::LeftButton);
+    QCOMPARE(proposee.family(), QStringLiteral("arial"));
+    QCOMPARE(mail.Options().police.family(), QStringLiteral("DejaVu Serif"));
+    QCOMPARE(mail.Options().police.pointSizeF(), OptionsMailing::TaillePoliceMax);
+    mail.ChoisitCouleur = [](const QColor&) { return QColor(); }; // cancelled
+    QTest::mouseClick(mail.findChild<QPushButton*>("Couleur"), Qt::LeftButton);
+    QCOMPARE(mail.Options().couleur, QColor(Qt::black));
+    mail.ChoisitCouleur = [](const QColor&) { return QColor(0, 0, 200); };
+    QTest::mouseClick(mail.findChild<QPushButton*>("Couleur"), Qt::LeftButton);
+    QCOMPARE(OptionsMailing::CouleurVersEntier(mail.Options().couleur), 0xC80000);
+
+    // A PDF printer asks for its file each time; no name, no printing.
+    mail.Imprimante().setOutputFormat(QPrinter::PdfFormat);
+    QStringList proposes;
+    QString reponse;
+    mail.ChoisitFichierPdf = [&](const QString& propose) {
+        proposes << QFileInfo(propose).fileName();
+        return reponse;
+    };
+    QVERIFY(!mail.PrepareImprimante());
+    reponse = "/tmp/lettre";
+    QVERIFY(mail.PrepareImprimante());
+    QCOMPARE(mail.Imprimante().outputFileName(), QStringLiteral("/tmp/lettre.pdf"));
+    reponse.clear();
+    QTest::mouseClick(mail.BoutonImprimer(), Qt::LeftButton);
+    QVERIFY(mail.isVisible());
+    QCOMPARE(proposes, (QStringList{"mailing.pdf", "mailing.pdf", "lettre.pdf"}));
+
+    QCOMPARE(
+        TIMail::Invite(1),
+        QString::fromUtf8("Veuillez introduire 1 planche d'étiquettes dans votre imprimante."));
+    QCOMPARE(
+        TIMail::Invite(12),
+        QString::fromUtf8("Veuillez introduire 12 planches d'étiquettes dans votre imprimante."));
+}
+
+void TestFenetresEtiquettes::FermetureCatalogueImpossible()
+{
+    QTemporaryDir d;
+    QVERIFY(QDir(d.path()).mkdir("programme"));
+    TMessage::Historique().clear();
+    TProgramme programme(d.filePath("carnet.ini"), d.filePath("programme") + '/', {});
+    programme.Fiche()->show();
+    QCoreApplication::processEvents();
+    QVERIFY(TMessage::Historique().empty());
+    QVERIFY(QDir(d.filePath("programme")).removeRecursively());
+    // The program still ends, after saying why the formats were not saved.
+    QVERIFY(programme.Fiche()->close());
+    QVERIFY2(TMessage::DernierTexte().contains(QString::fromUtf8("n'a pas pu être enregistré")),
+             qPrintable(TMessage::DernierTexte()));
+    QVERIFY(QFile::exists(d.filePath("carnet.ini")));
+}
+
+CARNET_TEST(TestFenetresEtiquettes)
+#include "TestFenetresEtiquettes.moc"
