@@ -17,13 +17,6 @@ std::string Pliage::CodeLigne(std::string_view valeur, char c)
     return r;
 }
 
-std::string Pliage::DecodeLigne(std::string_view valeur)
-{
-    std::string r;
-    AjouteLigneDepliee(r, valeur);
-    return r;
-}
-
 void Pliage::AjouteLigneDepliee(std::string& sortie, std::string_view ligne)
 {
     const char* p = ligne.data();

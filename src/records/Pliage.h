@@ -9,7 +9,6 @@ class Pliage
 public:
     // Every CR LF pair becomes `c`.
     static std::string CodeLigne(std::string_view valeur, char c);
-    // Every byte 0x07 becomes CR LF.
-    static std::string DecodeLigne(std::string_view valeur);
+    // Appends the line with every byte 0x07 turned into CR LF.
     static void AjouteLigneDepliee(std::string& sortie, std::string_view ligne);
 };

@@ -204,8 +204,12 @@ private slots:
         QCOMPARE(Pliage::CodeLigne("ligne 1\r\nligne 2", '\a'), std::string("ligne 1\aligne 2"));
         QCOMPARE(Pliage::CodeLigne("a\r\n\r\nb", ' '), std::string("a  b"));
         QCOMPARE(Pliage::CodeLigne("a\rb\nc\r", '\a'), std::string("a\rb\nc\r"));
-        QCOMPARE(Pliage::DecodeLigne("a\a\ab\a"), std::string("a\r\n\r\nb\r\n"));
-        QCOMPARE(Pliage::DecodeLigne(Pliage::CodeLigne("x\r\ny", '\a')), std::string("x\r\ny"));
+        std::string deplie = "<";
+        Pliage::AjouteLigneDepliee(deplie, "a\a\ab\a");
+        QCOMPARE(deplie, std::string("<a\r\n\r\nb\r\n"));
+        deplie.clear();
+        Pliage::AjouteLigneDepliee(deplie, Pliage::CodeLigne("x\r\ny", '\a'));
+        QCOMPARE(deplie, std::string("x\r\ny"));
     }
 
     void pageDeCodeWindows1252()
