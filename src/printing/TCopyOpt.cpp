@@ -1,7 +1,7 @@
 #include "TCopyOpt.h"
 
-#include <QCheckBox>
-#include <QGridLayout>
+#include "mainwindow/TCasesChamps.h"
+
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QTabWidget>
@@ -13,61 +13,30 @@ TCopyOpt::TCopyOpt(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Copier les champs :"));
     setModal(true);
 
-    m_pages = new QTabWidget(this);
-    m_pages->setObjectName(QStringLiteral("Pages"));
-    m_pages->setMinimumWidth(360);
-    const std::array<std::pair<PageFiche, const char*>, 3> pages = {{
-        {PageFiche::Prive, "Privé"},
-        {PageFiche::Professionnel, "Professionnel"},
-        {PageFiche::Banque, "Banque"},
-    }};
-    for (const auto& [page, titre] : pages) {
-        auto* feuille = new QWidget;
-        auto* grille = new QGridLayout(feuille);
-        grille->setContentsMargins(16, 12, 16, 12);
-        grille->setHorizontalSpacing(32);
-        grille->setVerticalSpacing(6);
-        const std::vector<int>& champs = OptionsCopie::ChampsDeLaPage(page);
-        const int parColonne = static_cast<int>(champs.size() + 1) / 2;
-        for (int i = 0; i < static_cast<int>(champs.size()); ++i) {
-            const int champ = champs[static_cast<size_t>(i)];
-            auto* coche =
-                new QCheckBox(QString::fromUtf8(OptionsCopie::InfoChamp(champ)->libelle), feuille);
-            coche->setObjectName(QString::fromLatin1(Champs::Info(champ).cle));
-            grille->addWidget(coche, i % parColonne, i / parColonne);
-            m_cases[static_cast<size_t>(champ)] = coche;
-            connect(coche, &QCheckBox::toggled, this,
-                    [this, champ](bool etat) { m_options.SetCoche(champ, etat); });
-        }
-        grille->setRowStretch(parColonne, 1);
-        grille->setColumnStretch(0, 1);
-        grille->setColumnStretch(1, 1);
-        m_pages->addTab(feuille, QString::fromUtf8(titre));
-    }
-
-    m_tout = new QPushButton(QString::fromUtf8("Tout sélectionner"), this);
-    m_tout->setObjectName(QStringLiteral("ToutSelectionner"));
-    m_rien = new QPushButton(QString::fromUtf8("Tout désélectionner"), this);
-    m_rien->setObjectName(QStringLiteral("ToutDeselectionner"));
+    const auto liste = [](PageFiche page) {
+        std::vector<TCasesChamps::Case> cases;
+        for (int champ : OptionsCopie::ChampsDeLaPage(page))
+            cases.push_back({champ, OptionsCopie::InfoChamp(champ)->libelle, Champs::Info(champ).cle});
+        return cases;
+    };
+    m_cases = new TCasesChamps(liste, 360, this);
     m_ok = new QPushButton(QStringLiteral("OK"), this);
     m_ok->setObjectName(QStringLiteral("OK"));
     m_ok->setDefault(true);
     m_annuler = new QPushButton(QStringLiteral("Annuler"), this);
     m_annuler->setObjectName(QStringLiteral("Annuler"));
-
-    auto* boutons = new QHBoxLayout;
-    boutons->addWidget(m_tout);
-    boutons->addWidget(m_rien);
-    boutons->addStretch(1);
-    boutons->addWidget(m_ok);
-    boutons->addWidget(m_annuler);
+    m_cases->LigneBoutons()->addWidget(m_ok);
+    m_cases->LigneBoutons()->addWidget(m_annuler);
     auto* colonne = new QVBoxLayout(this);
-    colonne->addWidget(m_pages);
-    colonne->addLayout(boutons);
+    colonne->addWidget(m_cases);
     colonne->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(m_tout, &QPushButton::clicked, this, [this] { CocheTout(true); });
-    connect(m_rien, &QPushButton::clicked, this, [this] { CocheTout(false); });
+    connect(m_cases, &TCasesChamps::Coche, this,
+            [this](int champ, bool coche) { m_options.SetCoche(champ, coche); });
+    connect(m_cases, &TCasesChamps::ToutCoche, this, [this](PageFiche page, bool coche) {
+        m_options.CocheTout(page, coche);
+        MajCases();
+    });
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_annuler, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -78,7 +47,7 @@ void TCopyOpt::Lit(const Reglages& reglages)
 {
     m_options.Lit(reglages);
     MajCases();
-    m_pages->setCurrentIndex(0);
+    m_cases->Pages()->setCurrentIndex(0);
 }
 
 void TCopyOpt::Ecrit(Reglages& reglages) const
@@ -96,25 +65,27 @@ bool TCopyOpt::Choisit()
     return false;
 }
 
-QCheckBox* TCopyOpt::Case(int champ) const
+QTabWidget* TCopyOpt::Pages() const
 {
-    return champ >= 0 && champ < OptionsCopie::NbOptions ? m_cases[static_cast<size_t>(champ)]
-                                                         : nullptr;
+    return m_cases->Pages();
 }
 
-void TCopyOpt::CocheTout(bool coche)
+QCheckBox* TCopyOpt::Case(int champ) const
 {
-    const int index = m_pages->currentIndex();
-    const PageFiche page = index == 1   ? PageFiche::Professionnel
-                           : index == 2 ? PageFiche::Banque
-                                        : PageFiche::Prive;
-    m_options.CocheTout(page, coche);
-    MajCases();
+    return champ < OptionsCopie::NbOptions ? m_cases->CaseDe(champ) : nullptr;
+}
+
+QPushButton* TCopyOpt::ToutSelectionner() const
+{
+    return m_cases->ToutSelectionner();
+}
+
+QPushButton* TCopyOpt::ToutDeselectionner() const
+{
+    return m_cases->ToutDeselectionner();
 }
 
 void TCopyOpt::MajCases()
 {
-    for (int c = 0; c < OptionsCopie::NbOptions; ++c)
-        if (QCheckBox* coche = m_cases[static_cast<size_t>(c)])
-            coche->setChecked(m_options.Coche(c));
+    m_cases->MetAJour([this](int c) { return m_options.Coche(c); });
 }

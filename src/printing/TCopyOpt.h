@@ -3,11 +3,11 @@
 #include "printing/OptionsCopie.h"
 
 #include <QDialog>
-#include <array>
 
 class QCheckBox;
 class QPushButton;
 class QTabWidget;
+class TCasesChamps;
 class Reglages;
 
 // "Copier les champs :": the fields the smart copy includes, one box per field on
@@ -28,22 +28,18 @@ public:
     bool Choisit();
     const OptionsCopie& Options() const { return m_options; }
 
-    QTabWidget* Pages() const { return m_pages; }
+    QTabWidget* Pages() const;
     QCheckBox* Case(int champ) const;
-    QPushButton* ToutSelectionner() const { return m_tout; }
-    QPushButton* ToutDeselectionner() const { return m_rien; }
+    QPushButton* ToutSelectionner() const;
+    QPushButton* ToutDeselectionner() const;
     QPushButton* BoutonOk() const { return m_ok; }
     QPushButton* BoutonAnnuler() const { return m_annuler; }
 
 private:
-    void CocheTout(bool coche);
     void MajCases();
 
     OptionsCopie m_options;
-    QTabWidget* m_pages;
-    std::array<QCheckBox*, OptionsCopie::NbOptions> m_cases{};
-    QPushButton* m_tout;
-    QPushButton* m_rien;
+    TCasesChamps* m_cases;
     QPushButton* m_ok;
     QPushButton* m_annuler;
 };

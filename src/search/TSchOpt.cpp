@@ -2,8 +2,8 @@
 
 #include "OptionsRecherche.h"
 
-#include <QCheckBox>
-#include <QGridLayout>
+#include "mainwindow/TCasesChamps.h"
+
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QTabWidget>
@@ -15,59 +15,30 @@ TSchOpt::TSchOpt(OptionsRecherche& options, QWidget* parent) : QDialog(parent), 
     setWindowTitle(QStringLiteral("Rechercher uniquement dans les champs :"));
     setModal(true);
 
-    m_pages = new QTabWidget(this);
-    m_pages->setObjectName(QStringLiteral("Pages"));
-    // Wide enough for the caption to show whole in the title bar.
-    m_pages->setMinimumWidth(420);
-    const std::array<std::pair<PageFiche, const char*>, 3> pages = {{
-        {PageFiche::Prive, "Privé"},
-        {PageFiche::Professionnel, "Professionnel"},
-        {PageFiche::Banque, "Banque"},
-    }};
-    for (const auto& [page, titre] : pages) {
-        auto* feuille = new QWidget;
-        auto* grille = new QGridLayout(feuille);
-        grille->setContentsMargins(16, 12, 16, 12);
-        grille->setHorizontalSpacing(32);
-        grille->setVerticalSpacing(6);
-        const std::vector<int> champs = OptionsRecherche::ChampsDeLaPage(page);
-        const int parColonne = static_cast<int>(champs.size() + 1) / 2;
-        for (int i = 0; i < static_cast<int>(champs.size()); ++i) {
-            const int champ = champs[static_cast<size_t>(i)];
+    const auto liste = [](PageFiche page) {
+        std::vector<TCasesChamps::Case> cases;
+        for (int champ : OptionsRecherche::ChampsDeLaPage(page)) {
             const OptionsRecherche::Option* info = OptionsRecherche::InfoChamp(champ);
-            auto* coche = new QCheckBox(QString::fromUtf8(info->libelle), feuille);
-            coche->setObjectName(QString::fromLatin1(info->cle));
-            grille->addWidget(coche, i % parColonne, i / parColonne);
-            m_cases[static_cast<size_t>(champ)] = coche;
-            connect(coche, &QCheckBox::toggled, this,
-                    [this, champ](bool etat) { m_options.SetCoche(champ, etat); });
+            cases.push_back({champ, info->libelle, info->cle});
         }
-        grille->setRowStretch(parColonne, 1);
-        grille->setColumnStretch(0, 1);
-        grille->setColumnStretch(1, 1);
-        m_pages->addTab(feuille, QString::fromUtf8(titre));
-    }
-
-    m_tout = new QPushButton(QString::fromUtf8("Tout sélectionner"), this);
-    m_tout->setObjectName(QStringLiteral("ToutSelectionner"));
-    m_rien = new QPushButton(QString::fromUtf8("Tout désélectionner"), this);
-    m_rien->setObjectName(QStringLiteral("ToutDeselectionner"));
+        return cases;
+    };
+    // Wide enough for the caption to show whole in the title bar.
+    m_cases = new TCasesChamps(liste, 420, this);
     m_fermer = new QPushButton(QStringLiteral("&Fermer"), this);
     m_fermer->setObjectName(QStringLiteral("Fermer"));
     m_fermer->setDefault(true);
-
-    auto* boutons = new QHBoxLayout;
-    boutons->addWidget(m_tout);
-    boutons->addWidget(m_rien);
-    boutons->addStretch(1);
-    boutons->addWidget(m_fermer);
+    m_cases->LigneBoutons()->addWidget(m_fermer);
     auto* colonne = new QVBoxLayout(this);
-    colonne->addWidget(m_pages);
-    colonne->addLayout(boutons);
+    colonne->addWidget(m_cases);
     colonne->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(m_tout, &QPushButton::clicked, this, [this] { CocheTout(true); });
-    connect(m_rien, &QPushButton::clicked, this, [this] { CocheTout(false); });
+    connect(m_cases, &TCasesChamps::Coche, this,
+            [this](int champ, bool coche) { m_options.SetCoche(champ, coche); });
+    connect(m_cases, &TCasesChamps::ToutCoche, this, [this](PageFiche page, bool coche) {
+        m_options.CocheTout(page, coche);
+        MajCases();
+    });
     connect(m_fermer, &QPushButton::clicked, this, &QDialog::accept);
 
     MajCases();
@@ -77,7 +48,7 @@ void TSchOpt::Lit(const Reglages& reglages)
 {
     m_options.Lit(reglages);
     MajCases();
-    m_pages->setCurrentIndex(0);
+    m_cases->Pages()->setCurrentIndex(0);
 }
 
 void TSchOpt::Ecrit(Reglages& reglages) const
@@ -85,35 +56,30 @@ void TSchOpt::Ecrit(Reglages& reglages) const
     m_options.Ecrit(reglages);
 }
 
+QTabWidget* TSchOpt::Pages() const
+{
+    return m_cases->Pages();
+}
+
 QCheckBox* TSchOpt::Case(int champ) const
 {
-    return champ >= 0 && champ < NbColonnes ? m_cases[static_cast<size_t>(champ)] : nullptr;
+    return m_cases->CaseDe(champ);
 }
 
-PageFiche TSchOpt::PageAffichee() const
+QPushButton* TSchOpt::ToutSelectionner() const
 {
-    switch (m_pages->currentIndex()) {
-    case 1:
-        return PageFiche::Professionnel;
-    case 2:
-        return PageFiche::Banque;
-    default:
-        return PageFiche::Prive;
-    }
+    return m_cases->ToutSelectionner();
 }
 
-void TSchOpt::CocheTout(bool coche)
+QPushButton* TSchOpt::ToutDeselectionner() const
 {
-    m_options.CocheTout(PageAffichee(), coche);
-    MajCases();
+    return m_cases->ToutDeselectionner();
 }
 
 // The options may have been read or changed without the dialog: the boxes follow them.
 void TSchOpt::MajCases()
 {
-    for (int c = 0; c < NbColonnes; ++c)
-        if (QCheckBox* coche = m_cases[static_cast<size_t>(c)])
-            coche->setChecked(m_options.IsFieldSearched(c));
+    m_cases->MetAJour([this](int c) { return m_options.IsFieldSearched(c); });
 }
 
 void TSchOpt::showEvent(QShowEvent* evenement)

@@ -3,12 +3,12 @@
 #include "records/Champs.h"
 
 #include <QDialog>
-#include <array>
 
 class OptionsRecherche;
 class QCheckBox;
 class QPushButton;
 class QTabWidget;
+class TCasesChamps;
 class Reglages;
 
 // "Rechercher uniquement dans les champs :": one check box per searchable field on
@@ -25,24 +25,19 @@ public:
     // The 45 flags, for the write at close.
     void Ecrit(Reglages& reglages) const;
 
-    QTabWidget* Pages() const { return m_pages; }
+    QTabWidget* Pages() const;
     QCheckBox* Case(int champ) const;
-    QPushButton* ToutSelectionner() const { return m_tout; }
-    QPushButton* ToutDeselectionner() const { return m_rien; }
+    QPushButton* ToutSelectionner() const;
+    QPushButton* ToutDeselectionner() const;
     QPushButton* Fermer() const { return m_fermer; }
 
 protected:
     void showEvent(QShowEvent* evenement) override;
 
 private:
-    void CocheTout(bool coche);
     void MajCases();
-    PageFiche PageAffichee() const;
 
     OptionsRecherche& m_options;
-    QTabWidget* m_pages;
-    std::array<QCheckBox*, NbColonnes> m_cases{};
-    QPushButton* m_tout;
-    QPushButton* m_rien;
+    TCasesChamps* m_cases;
     QPushButton* m_fermer;
 };
