@@ -38,7 +38,8 @@ inline long RssOctets()
 // numbers, e-mail addresses, a few multi-line notes, many empty fields.
 Repertoire Genere(int n);
 
-namespace BenchOutils {
+namespace BenchOutils
+{
 // A measure receives the generated book (already saved and loaded once) and a
 // temporary folder it may write into.
 using Mesure = std::function<void(const Repertoire& livre, const QString& dossier)>;

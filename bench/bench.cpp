@@ -14,17 +14,17 @@
 #include "search/OptionsRecherche.h"
 
 #include <QApplication>
-#include <QProcess>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFont>
+#include <QProcess>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <array>
-#include <fcntl.h>
 #include <cstdio>
+#include <fcntl.h>
 #include <fstream>
 #include <random>
 #include <string>
@@ -150,9 +150,8 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
         const QByteArray runtime = QDir::tempPath().toLocal8Bit() + "/carnet-bench-runtime";
         QDir().mkpath(QString::fromLocal8Bit(runtime));
-        QFile::setPermissions(QString::fromLocal8Bit(runtime), QFile::ReadOwner |
-                                                                   QFile::WriteOwner |
-                                                                   QFile::ExeOwner);
+        QFile::setPermissions(QString::fromLocal8Bit(runtime),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", runtime);
     }
     QApplication app(argc, argv);
@@ -297,7 +296,8 @@ int main(int argc, char** argv)
         for (int i = 0; i < 256; ++i) {
             const char octet = static_cast<char>(i);
             const QString u = CodePage::VersUnicode(std::string_view(&octet, 1));
-            avances[static_cast<size_t>(i)] = mesure.horizontalAdvance(u.isEmpty() ? QChar(i) : u.at(0));
+            avances[static_cast<size_t>(i)] =
+                mesure.horizontalAdvance(u.isEmpty() ? QChar(i) : u.at(0));
         }
         double largeur = 0;
         for (int r = 0; r <= rep.NbFiches(); ++r) {

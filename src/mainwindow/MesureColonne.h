@@ -6,8 +6,8 @@
 #include <QFontMetricsF>
 #include <QString>
 #include <array>
-#include <vector>
 #include <string_view>
+#include <vector>
 
 // Width of a grid column fitted to its texts: the widest cell of every row, the
 // header row included, followed by the letter "M", in the grid's font. Line
@@ -34,6 +34,6 @@ private:
     std::array<QChar, 256> m_unicode{};
     std::array<double, 256> m_avance{};
     double m_avanceM;
-    QString m_tampon; // reused for every row
+    QString m_tampon;               // reused for every row
     std::vector<int> m_estimations; // each row's, from the first pass to the second
 };

@@ -38,10 +38,10 @@ public:
     void Nouveau();
     // Stores the text when it differs from the cell, sets Modifie; true when it changed.
     bool SetCellule(int colonne, int ligne, std::string_view texte);
-    int AjouteFiche();              // sets Modifie, returns the new row
-    int DupliqueFiche(int ligne);   // sets Modifie, returns the new row
+    int AjouteFiche();                      // sets Modifie, returns the new row
+    int DupliqueFiche(int ligne);           // sets Modifie, returns the new row
     void SupprimeLignes(int haut, int bas); // sets Modifie
-    void Trie(int colonne);         // TriGrille; does not set Modifie
+    void Trie(int colonne);                 // TriGrille; does not set Modifie
     void SetFlagMail(int ligne, std::string_view flag);
     // An import: `ajout` appends `nouvelles` rows to the book and may fill its
     // blank first record; the views learn it in one insertion. Sets Modifie.

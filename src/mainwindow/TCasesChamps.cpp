@@ -55,8 +55,7 @@ TCasesChamps::TCasesChamps(const Liste& liste, int largeurMin, QWidget* parent) 
     colonne->addLayout(m_boutons);
 
     connect(m_tout, &QPushButton::clicked, this, [this] { emit ToutCoche(PageAffichee(), true); });
-    connect(m_rien, &QPushButton::clicked, this,
-            [this] { emit ToutCoche(PageAffichee(), false); });
+    connect(m_rien, &QPushButton::clicked, this, [this] { emit ToutCoche(PageAffichee(), false); });
 }
 
 QCheckBox* TCasesChamps::CaseDe(int champ) const

@@ -4,6 +4,7 @@
 #include "mainwindow/ModeleRepertoire.h"
 #include "mainwindow/TMessage.h"
 #include "records/FichierRep.h"
+#include "records/FichierSur.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -88,6 +89,14 @@ bool TDocument::Enregistrer()
         TMessage::Erreur(m_fenetre, erreur);
         return false;
     }
+    if (FichierSur::ProprietairePerdu())
+        TMessage::Information(
+            m_fenetre,
+            QString::fromUtf8("Le répertoire « %1 » est enregistré, mais le système n'a pas "
+                              "permis de lui garder son propriétaire et son groupe : les autres "
+                              "utilisateurs qui le partageaient n'y ont peut-être plus accès.")
+                .arg(rep.FichierCourant()),
+            QString::fromUtf8("Avertissement"));
     return true;
 }
 
@@ -130,10 +139,10 @@ public:
             if (!choisis.isEmpty()) {
                 const QFileInfo fichier(choisis.constFirst());
                 if (!QFileInfo(fichier.absolutePath()).isDir()) {
-                    TMessage::Erreur(this, QString::fromUtf8("Le dossier « %1 » n'existe pas.\n"
-                                                             "Choisissez un dossier existant.")
-                                               .arg(QDir::toNativeSeparators(
-                                                   fichier.absolutePath())));
+                    TMessage::Erreur(this,
+                                     QString::fromUtf8("Le dossier « %1 » n'existe pas.\n"
+                                                       "Choisissez un dossier existant.")
+                                         .arg(QDir::toNativeSeparators(fichier.absolutePath())));
                     return;
                 }
             }
@@ -146,8 +155,9 @@ public:
 // The open and save dialogs differ only in their title, mode and proposed name.
 QString TDocument::DialogueFichier(bool enregistrer)
 {
-    DialogueFichierRep dialogue(m_fenetre, QString::fromUtf8(enregistrer ? "Enregistrer sous" : "Ouvrir"),
-                         DossierInitial(), FiltreFichiers());
+    DialogueFichierRep dialogue(m_fenetre,
+                                QString::fromUtf8(enregistrer ? "Enregistrer sous" : "Ouvrir"),
+                                DossierInitial(), FiltreFichiers());
     dialogue.setOption(QFileDialog::DontUseNativeDialog);
     dialogue.setAcceptMode(enregistrer ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialogue.setFileMode(enregistrer ? QFileDialog::AnyFile : QFileDialog::ExistingFile);

@@ -321,9 +321,11 @@ void TFiche::PremierAffichage()
     const QString chemin =
         m_fichierLigneCommande.isEmpty() ? m_etat.fichier : m_fichierLigneCommande;
     if (!chemin.isEmpty()) {
-        if (QFileInfo(chemin).isFile()) {
+        // Anything that exists goes through the loader, which refuses, with its
+        // reason, what is not a book it can read (a pipe, a device, a huge file).
+        if (QFileInfo::exists(chemin)) {
             if (m_document->Charge(chemin)) ApresChargement();
-        } else if (!QFileInfo::exists(chemin)) {
+        } else {
             // The first save creates it.
             m_rep.SetFichierCourant(QFileInfo(chemin).absoluteFilePath());
         }

@@ -28,8 +28,8 @@ QString TitreFiche::Compose(const Repertoire& rep, int ligne)
         if (prenom.empty() && nom.empty()) {
             personne = Borne(rep.Cellule(Societe, ligne), LongueurPersonne);
         } else {
-            personne = Borne(prenom, LongueurPersonne) + QLatin1Char(' ') +
-                       Borne(nom, LongueurPersonne);
+            personne =
+                Borne(prenom, LongueurPersonne) + QLatin1Char(' ') + Borne(nom, LongueurPersonne);
             if (personne.size() > LongueurPersonne)
                 personne = personne.left(LongueurPersonne) + QChar(0x2026);
         }

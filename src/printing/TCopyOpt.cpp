@@ -16,7 +16,8 @@ TCopyOpt::TCopyOpt(QWidget* parent) : QDialog(parent)
     const auto liste = [](PageFiche page) {
         std::vector<TCasesChamps::Case> cases;
         for (int champ : OptionsCopie::ChampsDeLaPage(page))
-            cases.push_back({champ, OptionsCopie::InfoChamp(champ)->libelle, Champs::Info(champ).cle});
+            cases.push_back(
+                {champ, OptionsCopie::InfoChamp(champ)->libelle, Champs::Info(champ).cle});
         return cases;
     };
     m_cases = new TCasesChamps(liste, 360, this);

@@ -206,8 +206,8 @@ void Deplie(std::string& cellules, std::array<uint32_t, NbColonnes>& fins)
     deplie.reserve(cellules.size() + 64);
     uint32_t debut = 0;
     for (size_t c = 0; c < fins.size(); ++c) {
-        Pliage::AjouteLigneDepliee(
-            deplie, std::string_view(cellules).substr(debut, fins[c] - debut));
+        Pliage::AjouteLigneDepliee(deplie,
+                                   std::string_view(cellules).substr(debut, fins[c] - debut));
         debut = fins[c];
         fins[c] = static_cast<uint32_t>(deplie.size());
     }
@@ -334,8 +334,7 @@ QString FichierRep::ChargeRepertoire(const QString& chemin, Repertoire& resultat
     if (tailleMax < 0) tailleMax = TailleMax();
     // Opened without waiting, so a named pipe cannot hold the window; only a
     // regular file is read.
-    const int fd =
-        open(QFile::encodeName(chemin).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = open(QFile::encodeName(chemin).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return Echec(chemin, Raison(errno));
     struct stat etat;
     if (fstat(fd, &etat) != 0) {

@@ -29,8 +29,7 @@ public:
     static QByteArray Serialise(const Repertoire& rep);
 
 private:
-    template <class Sortie>
-    static bool Produit(const Repertoire& rep, Sortie&& sortie);
+    template <class Sortie> static bool Produit(const Repertoire& rep, Sortie&& sortie);
     template <class Lecteur>
     static QString Analyse(Lecteur& lecteur, long long taille, const QString& chemin,
                            Repertoire& rep, QString* avertissement);

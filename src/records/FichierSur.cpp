@@ -50,13 +50,13 @@ void PrendAttributs(int fd, const QByteArray& cible)
     struct stat ancien;
     if (stat(cible.constData(), &ancien) == 0 && S_ISREG(ancien.st_mode)) {
         struct stat actuel;
-        if (fstat(fd, &actuel) == 0
-            && (actuel.st_uid != ancien.st_uid || actuel.st_gid != ancien.st_gid)) {
+        if (fstat(fd, &actuel) == 0 &&
+            (actuel.st_uid != ancien.st_uid || actuel.st_gid != ancien.st_gid)) {
             if (fchown(fd, ancien.st_uid, ancien.st_gid) != 0) {
                 // Not allowed to give the file away: keep at least the group when we
                 // belong to it.
-                if (fchown(fd, static_cast<uid_t>(-1), ancien.st_gid) != 0
-                    || actuel.st_uid != ancien.st_uid)
+                if (fchown(fd, static_cast<uid_t>(-1), ancien.st_gid) != 0 ||
+                    actuel.st_uid != ancien.st_uid)
                     g_proprietairePerdu = true;
             }
         }

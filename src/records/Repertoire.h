@@ -4,8 +4,8 @@
 
 #include <QString>
 #include <array>
-#include <memory>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>

@@ -55,8 +55,8 @@ Reglages::Reglages(const QString& chemin) : m_chemin(chemin)
         return;
     }
     m_vide = std::make_unique<QTemporaryDir>();
-    m_settings = std::make_unique<QSettings>(m_vide->filePath(QStringLiteral("vide.ini")),
-                                             FormatReglages);
+    m_settings =
+        std::make_unique<QSettings>(m_vide->filePath(QStringLiteral("vide.ini")), FormatReglages);
 }
 
 Reglages::~Reglages() = default;

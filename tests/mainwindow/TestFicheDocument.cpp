@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace OutilsFiche;
 
@@ -104,6 +105,16 @@ private slots:
         f->Enregistrer1Click();
         QCOMPARE(f.dialoguesEnregistrer, 1);
         QCOMPARE(Octets(abime), QByteArray("pas un nombre\r\n0\r\n"));
+
+        // A remembered name that is a named pipe is refused at once, with its reason,
+        // instead of holding the start for good.
+        TMessage::Historique().clear();
+        const QString tube = dossier.filePath("tube.REP");
+        QCOMPARE(mkfifo(QFile::encodeName(tube).constData(), 0600), 0);
+        Fenetre g(dossier.path(), tube);
+        QCOMPARE(TMessage::Historique().size(), size_t(1));
+        QVERIFY(TMessage::DernierTexte().contains(QString::fromUtf8("pas un fichier ordinaire")));
+        QCOMPARE(g->Rep().FichierCourant(), QString());
     }
 
     void question_data()
@@ -227,7 +238,8 @@ private slots:
     void donneesAuDelaDesFichesAnnonceesSignalees()
     {
         Dossier dossier;
-        QByteArray octets = Octets(dossier.Ecrit("plein.REP", Livre({"Martin", "Dupont", "Durand"})));
+        QByteArray octets =
+            Octets(dossier.Ecrit("plein.REP", Livre({"Martin", "Dupont", "Durand"})));
         octets.replace(0, 1, "3"); // two records announced, three held
         const QString chemin = dossier.Ecrit("annonce.REP", octets);
         Fenetre f(dossier.path(), chemin);

@@ -7,8 +7,8 @@
 #include <QAction>
 #include <QImage>
 #include <QMenu>
-#include <QSet>
 #include <QMenuBar>
+#include <QSet>
 #include <QTabWidget>
 #include <QToolBar>
 

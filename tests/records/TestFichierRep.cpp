@@ -14,8 +14,8 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <sys/stat.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -201,9 +201,8 @@ private slots:
             << Lignes(bon, 2 + 47 * 3 + 5) + "Dup" << QString::fromUtf8("fin de la fiche 3 sur 3.");
         QTest::newRow("dernier bloc incomplet")
             << Lignes(bon, 2 + 47 * 4 - 1) << QString::fromUtf8("fin de la fiche 3 sur 3.");
-        QTest::newRow("plus de lignes annoncées")
-            << QByteArray("5\r\n0\r\n") + bon.mid(6)
-            << QString::fromUtf8("fin de la fiche 4 sur 4.");
+        QTest::newRow("plus de lignes annoncées") << QByteArray("5\r\n0\r\n") + bon.mid(6)
+                                                  << QString::fromUtf8("fin de la fiche 4 sur 4.");
     }
     void fichiersAbimesRefusesSansToucherAuLivre()
     {
@@ -337,13 +336,46 @@ private slots:
                  QStringList{QStringLiteral("partage.REP")});
     }
 
+    // A user who may not give the file away still saves it; the caller is told the
+    // owner could not be kept.
+    void proprietaireQuiNePeutEtreGarde()
+    {
+        if (geteuid() != 0) QSKIP("needs root to play another user");
+        QTemporaryDir dossier;
+        QVERIFY(QFile::setPermissions(dossier.path(),
+                                      QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                          QFileDevice::WriteOther | QFileDevice::ExeOther));
+        const QString chemin = dossier.filePath(QStringLiteral("partage.REP"));
+        QVERIFY(QFile::copy(Fixture("amis.REP"), chemin));
+        const QByteArray natif = QFile::encodeName(chemin);
+        QCOMPARE(chown(natif.constData(), 1234, 2345), 0);
+        QCOMPARE(chmod(natif.constData(), 0666), 0);
+        Repertoire rep = LivreTemoin();
+        QCOMPARE(setegid(65534), 0);
+        QCOMPARE(seteuid(65534), 0);
+        const QString erreur = FichierRep::EcritRepertoire(chemin, rep);
+        const bool perdu = FichierSur::ProprietairePerdu();
+        QCOMPARE(seteuid(0), 0);
+        QCOMPARE(setegid(0), 0);
+        QCOMPARE(erreur, QString());
+        QVERIFY(perdu);
+        struct stat etat;
+        QCOMPARE(stat(natif.constData(), &etat), 0);
+        QCOMPARE(etat.st_uid, uid_t(65534));
+        QCOMPARE(etat.st_mode & 07777, mode_t(0666));
+    }
+
     void raisonsDuSystemeEnFrancais_data()
     {
         QTest::addColumn<int>("numero");
         QTest::addColumn<QString>("francais");
-        QTest::newRow("ELOOP") << ELOOP << QString::fromUtf8("Trop de niveaux de liens symboliques");
+        QTest::newRow("ELOOP") << ELOOP
+                               << QString::fromUtf8("Trop de niveaux de liens symboliques");
         QTest::newRow("ETXTBSY") << ETXTBSY << QString::fromUtf8("Fichier texte occupé");
-        QTest::newRow("EXDEV") << EXDEV << QString::fromUtf8("Lien entre des systèmes de fichiers différents impossible");
+        QTest::newRow("EXDEV") << EXDEV
+                               << QString::fromUtf8(
+                                      "Lien entre des systèmes de fichiers différents impossible");
         QTest::newRow("ENOSPC") << ENOSPC << QString::fromUtf8("Plus de place sur le disque");
         QTest::newRow("EFBIG") << EFBIG << QString::fromUtf8("Fichier trop volumineux");
         QTest::newRow("ESTALE") << ESTALE << QString::fromUtf8("Descripteur de fichier NFS périmé");
@@ -356,8 +388,8 @@ private slots:
         QFETCH(QString, francais);
         QCOMPARE(ErreurSysteme::Numero(numero), francais);
         // As Qt reports it: the C library's text inside a sentence of its own.
-        const QString anglais = QStringLiteral("Cannot open x: ") +
-                                QString::fromLocal8Bit(std::strerror(numero));
+        const QString anglais =
+            QStringLiteral("Cannot open x: ") + QString::fromLocal8Bit(std::strerror(numero));
         QCOMPARE(ErreurSysteme::EnFrancais(anglais), francais);
     }
 

@@ -291,15 +291,13 @@ private slots:
         QTest::newRow("liste en partie")
             << QByteArray("[MainW]\nfichex=100\nfichey=200\nlistex=300\nlisteh=333\n")
             << QRect(300, 200, 640, 333) << QColor(Qt::white) << 1;
-        QTest::newRow("couleur système")
-            << QByteArray("[Liste]\nCouleur=-2147483643\n") << QRect(10, 20, 640, 480)
-            << QColor(Qt::white) << 1;
+        QTest::newRow("couleur système") << QByteArray("[Liste]\nCouleur=-2147483643\n")
+                                         << QRect(10, 20, 640, 480) << QColor(Qt::white) << 1;
         QTest::newRow("couleur rouge et ligne 010")
             << QByteArray("[Liste]\nCouleur=255\n[Options]\nLastRow=010\n")
             << QRect(10, 20, 640, 480) << QColor(255, 0, 0) << 10;
-        QTest::newRow("couleur hors bornes")
-            << QByteArray("[Liste]\nCouleur=16777216\n") << QRect(10, 20, 640, 480)
-            << QColor(Qt::white) << 1;
+        QTest::newRow("couleur hors bornes") << QByteArray("[Liste]\nCouleur=16777216\n")
+                                             << QRect(10, 20, 640, 480) << QColor(Qt::white) << 1;
     }
     void fenetrePrincipale()
     {
