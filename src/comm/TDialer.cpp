@@ -1,5 +1,7 @@
 #include "TDialer.h"
 
+#include "mainwindow/TitreFiche.h"
+
 #include "comm/PortSerie.h"
 #include "mainwindow/TMessage.h"
 #include "records/CodePage.h"
@@ -29,7 +31,7 @@ TDialer::Issue TDialer::Dial()
     }
     if (Confirm &&
         TMessage::QuestionOuiNon(m_fenetre, CommandeModem::Confirmation(
-                                                Language, CodePage::VersUnicode(NumberToDial))) ==
+                                                Language, TitreFiche::Borne(NumberToDial, 200))) ==
             TMessage::Non)
         return Issue::Annule;
 

@@ -1,5 +1,8 @@
 #include "TAsso.h"
 
+#include "mainwindow/ModeleRepertoire.h"
+#include "mainwindow/TitreFiche.h"
+
 #include "TableImport.h"
 #include "mainwindow/TMessage.h"
 #include "records/CodePage.h"
@@ -118,7 +121,7 @@ void TAsso::Prepare(const std::vector<std::string>& titres, const TableImport& t
     m_ligne = 0;
     m_listBox1->clear();
     for (const std::string& titre : titres)
-        m_listBox1->addItem(CodePage::VersUnicode(titre));
+        m_listBox1->addItem(TitreFiche::Borne(titre, ModeleRepertoire::LongueurAffichee));
     m_listBox2->clear();
     for (int c = 0; c < table.NbColonnes(); ++c)
         m_listBox2->addItem(TexteColonne(table.Cellule(c, 0), c));

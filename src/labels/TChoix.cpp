@@ -1,5 +1,8 @@
 #include "TChoix.h"
 
+#include "mainwindow/ModeleRepertoire.h"
+#include "mainwindow/TitreFiche.h"
+
 #include "TexteEtiquette.h"
 #include "mainwindow/CurseurOccupe.h"
 #include "mainwindow/ModeleRepertoire.h"
@@ -86,7 +89,8 @@ void TChoix::Remplit()
     QStringList lignes;
     lignes.reserve(rep.NbFiches());
     for (int r = 1; r <= rep.NbFiches(); ++r)
-        lignes << CodePage::VersUnicode(TexteEtiquette::LigneChoix(rep, r));
+        lignes << TitreFiche::Borne(TexteEtiquette::LigneChoix(rep, r),
+                                    ModeleRepertoire::LongueurAffichee);
     const QSignalBlocker bloque(m_liste->selectionModel());
     m_lignes->setStringList(lignes);
     // Runs of chosen records become one range each: fast on a large book.

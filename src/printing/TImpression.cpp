@@ -1,5 +1,7 @@
 #include "TImpression.h"
 
+#include "photos/CheminsPhoto.h"
+
 #include "mainwindow/CurseurOccupe.h"
 #include "mainwindow/TCadrePhoto.h"
 #include "mainwindow/TFiche.h"
@@ -251,9 +253,10 @@ PageImprimee TImpression::Releve() const
     if (cadre->AUneImage()) {
         r.photo = cadre->Image();
     } else {
-        const std::string nom = m_fiche.Rep().CelluleStr(Photo, m_fiche.LigneCourante());
-        if (!nom.empty())
-            r.photo = QImage(QDir(m_fiche.DossierImages()).filePath(CodePage::VersUnicode(nom)));
+        // Only a bare name, inside the images folder, is ever opened.
+        const QString chemin = CheminsPhoto(m_fiche.DossierImages())
+                                   .Chemin(m_fiche.Rep().Cellule(Photo, m_fiche.LigneCourante()));
+        if (!chemin.isEmpty()) r.photo = QImage(chemin);
     }
     for (const QWidget* w : page->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
         if (!w->isVisibleTo(page)) continue;

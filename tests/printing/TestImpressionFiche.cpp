@@ -16,6 +16,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -254,6 +255,32 @@ private slots:
         const int paysGauche = enPixels(g.Rectangle(QRect(280, 168, 161, 21)).topLeft()).x();
         QVERIFY(Sombres(page, QRect(QPoint(a.x(), a.y()), QPoint(b.x(), b.y()))) > 20);
         QCOMPARE(Sombres(page, QRect(QPoint(b.x() + 3, a.y()), QPoint(paysGauche - 2, b.y()))), 0);
+    }
+
+    // A photo cell naming a file outside the images folder is never opened, not even
+    // by the print when the frame shows nothing.
+    void photoHorsDuDossierJamaisImprimee()
+    {
+        Repertoire rep;
+        rep.SetCellule(Nom, 1, "Dupont");
+        rep.SetCellule(Photo, 1, "../dehors.png");
+        auto p = Demarre(rep);
+        QImage rouge(137, 137, QImage::Format_RGB32);
+        rouge.fill(Qt::red);
+        const QString dehors = QDir(p->Fiche()->DossierImages()).filePath("../dehors.png");
+        QVERIFY(rouge.save(dehors));
+        auto* cadre = static_cast<TCadrePhoto*>(p->Fiche()->PagesFiche()->CadrePhoto());
+        cadre->SetImage(QImage());
+        Imprime(*p, TFiche::PagePrive);
+        const QImage page = Rendu(50);
+        int rouges = 0;
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x) {
+                const QColor c = page.pixelColor(x, y);
+                rouges += c.red() > 200 && c.green() < 60 && c.blue() < 60;
+            }
+        QFile::remove(dehors);
+        QCOMPARE(rouges, 0);
     }
 
     // The photo prints at the place of the "Privé" frame whichever page is printed;
