@@ -45,23 +45,28 @@ char* LigneSimple(const Repertoire::VueLigne& vue, char separateur, char* w)
 {
     const char* const source = vue.octets.data();
     const size_t taille = vue.octets.size();
+    if (taille == 0) {
+        // A blank row has no bytes to read at all.
+        for (int c = 1; c < NbColonnes; ++c)
+            *w++ = separateur;
+        *w++ = '\r';
+        *w++ = '\n';
+        return w;
+    }
     const bool cr = std::memchr(source, '\r', taille) != nullptr;
     for (int c = 0; c < NbColonnes; ++c) {
         if (c > 0) *w++ = separateur;
         const size_t debut = vue.Debut(c);
         const size_t longueur = vue.fins[c] - debut;
         if (!cr || !std::memchr(source + debut, '\r', longueur)) {
-            // Most cells are a few bytes: one word is copied whatever their length
-            // (the buffer has room past the line; the bytes past the cell are
-            // overwritten by what follows).
-            if (longueur <= 8 && debut + 8 <= taille) {
-                std::memcpy(w, source + debut, 8);
-            } else if (longueur < 32) {
-                for (size_t i = 0; i < longueur; ++i)
-                    w[i] = source[debut + i];
-            } else {
-                std::memcpy(w, source + debut, longueur);
-            }
+            // Sixteen bytes at a time whatever the cell's length: the row has room
+            // to be read past its cells, the buffer room to be written past the
+            // line, and the bytes past the cell are overwritten by what follows.
+            size_t i = 0;
+            do {
+                std::memcpy(w + i, source + debut + i, 16);
+                i += 16;
+            } while (i < longueur);
             w += longueur;
             continue;
         }
@@ -85,7 +90,8 @@ char* LigneSimple(const Repertoire::VueLigne& vue, char separateur, char* w)
 // room LigneSimple needs for its last word.
 size_t TailleLigne(const Repertoire::VueLigne& vue)
 {
-    return vue.fins[NbColonnes - 1] + NbColonnes + 1 + 8;
+    static_assert(Repertoire::MargeLecture >= 16, "cells are copied 16 bytes at a time");
+    return vue.fins[NbColonnes - 1] + NbColonnes + 1 + 16;
 }
 
 void LigneStandard(std::string& sortie, const Repertoire::VueLigne& vue)

@@ -33,7 +33,7 @@ int Importation::AppendImportedRecords(Repertoire& rep, const TableImport& table
             cellules[static_cast<size_t>(champ)] =
                 colonne >= 0 ? ligneTable[static_cast<size_t>(colonne)] : std::string_view();
         }
-        rep.RemplitLigne(ligne, cellules);
+        rep.RemplitLigne(ligne, cellules, true); // the staging table keeps a margin
     }
     return ligne - 1;
 }

@@ -1,5 +1,7 @@
 #include "TableImport.h"
 
+#include "records/Repertoire.h"
+
 #include <QtGlobal>
 #include <algorithm>
 #include <array>
@@ -86,7 +88,10 @@ public:
             m_t.Vide();
             return m_erreur;
         }
+        // Cells are followed by bytes that may be read past them (never used), so
+        // the rows are filled a word at a time.
         octets.resize(taille);
+        octets.append(Repertoire::MargeLecture, '\0');
         // Copying to a tight buffer costs more time than the little it saves,
         // unless much was dropped (many separators, fields past the columns).
         const auto Ajuste = [](auto& v) {

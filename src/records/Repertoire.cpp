@@ -15,7 +15,8 @@ char* Repertoire::Ligne::Alloue(size_t taille)
         m_bloc.reset();
         return nullptr;
     }
-    const size_t mots = NbColonnes + (taille + sizeof(uint32_t) - 1) / sizeof(uint32_t);
+    const size_t mots =
+        NbColonnes + (taille + MargeLecture + sizeof(uint32_t) - 1) / sizeof(uint32_t);
     m_bloc.reset(new uint32_t[mots]);
     m_bloc[NbColonnes - 1] = static_cast<uint32_t>(taille);
     return reinterpret_cast<char*>(m_bloc.get() + NbColonnes);
@@ -35,7 +36,7 @@ void Repertoire::Ligne::Assigne(std::string_view cellules, const uint32_t* fins)
 size_t Repertoire::Ligne::OctetsAlloues() const
 {
     if (!m_bloc) return 0;
-    return NbColonnes * sizeof(uint32_t) + m_bloc[NbColonnes - 1];
+    return NbColonnes * sizeof(uint32_t) + m_bloc[NbColonnes - 1] + MargeLecture;
 }
 
 Repertoire::Ligne Repertoire::LigneVide()
@@ -85,7 +86,8 @@ void Repertoire::SetCellule(int colonne, int ligne, std::string_view texte)
     l.Assigne(cellules, fins.data());
 }
 
-void Repertoire::RemplitLigne(int ligne, const std::array<std::string_view, NbColonnes>& cellules)
+void Repertoire::RemplitLigne(int ligne, const std::array<std::string_view, NbColonnes>& cellules,
+                              bool margeSource)
 {
     Ligne& l = m_lignes.at(static_cast<size_t>(ligne));
     size_t taille = 0;
@@ -97,8 +99,17 @@ void Repertoire::RemplitLigne(int ligne, const std::array<std::string_view, NbCo
     uint32_t fin = 0;
     for (size_t c = 0; c < cellules.size(); ++c) {
         const std::string_view cellule = cellules[c];
-        // Most cells are a few bytes: copied inline rather than by a call.
-        if (cellule.size() < 16) {
+        if (margeSource && !cellule.empty()) {
+            // Sixteen bytes at a time: the source may be read past the cell, and the
+            // block has room past the cells; what follows overwrites the extra.
+            size_t i = 0;
+            do {
+                std::memcpy(w + i, cellule.data() + i, 16);
+                i += 16;
+            } while (i < cellule.size());
+            w += cellule.size();
+        } else if (cellule.size() < 16) {
+            // Most cells are a few bytes: copied inline rather than by a call.
             for (char o : cellule)
                 *w++ = o;
         } else {

@@ -30,7 +30,9 @@ public:
     // Does not set Modifie: the callers decide.
     void SetCellule(int colonne, int ligne, std::string_view texte);
     // The 46 cells of a row at once (an import); the flag is kept. Does not set Modifie.
-    void RemplitLigne(int ligne, const std::array<std::string_view, NbColonnes>& cellules);
+    // With `margeSource`, MargeLecture bytes may be read past every non-empty cell.
+    void RemplitLigne(int ligne, const std::array<std::string_view, NbColonnes>& cellules,
+                      bool margeSource = false);
 
     // Grows with empty rows (flag "0") or drops rows from the end; never below 2.
     void SetNbLignes(int n);
@@ -65,7 +67,12 @@ public:
     // Reorders records so that new row i+1 is former row ordre[i] (1-based rows).
     void Permute(const std::vector<int>& ordre);
 
+    // Bytes that may be read past the end of a row's cells (never used): writers
+    // copy short cells a whole word at a time.
+    static constexpr size_t MargeLecture = 16;
+
     // A row's cells end to end with the end of each: for scans visiting every cell.
+    // Unless the row is blank (no bytes at all), MargeLecture bytes follow them.
     struct VueLigne {
         std::string_view octets;
         const uint32_t* fins;
