@@ -270,7 +270,7 @@ QString FichierRep::Analyse(Lecteur& lecteur, long long taille, const QString& c
         if (octets.size() >= std::numeric_limits<uint32_t>::max() / 2)
             return Echec(chemin, QString::fromUtf8("une fiche dépasse 2 Go."));
         // Folded line breaks are rare: the row is unfolded only when it holds one.
-        if (std::memchr(octets.data(), '\a', octets.size())) {
+        if (!octets.empty() && std::memchr(octets.data(), '\a', octets.size())) {
             std::string deplie(octets);
             Deplie(deplie, fins);
             l.Assigne(deplie, fins.data());
@@ -432,7 +432,8 @@ FichierRep::Produit(const Repertoire& rep, Sortie&& sortie)
         const uint32_t* fins = l.Fins();
         if (!place(octets.size() + l.flag.size() + 2 * (NbColonnes + 1))) return false;
         ajoutePlie(l.flag.data(), l.flag.data() + l.flag.size());
-        const bool saut = std::memchr(octets.data(), '\n', octets.size()) != nullptr;
+        const bool saut =
+            !octets.empty() && std::memchr(octets.data(), '\n', octets.size()) != nullptr;
         uint32_t debut = 0;
         for (int c = 0; c < NbColonnes; ++c) {
             const uint32_t fin = fins[c];
