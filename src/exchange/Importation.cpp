@@ -30,8 +30,11 @@ int Importation::AppendImportedRecords(Repertoire& rep, const TableImport& table
         table.CellulesLigne(l, ligneTable.data());
         for (int champ = 0; champ < NbColonnes; ++champ) {
             const int colonne = association.Colonne(champ);
+            // A column the file does not have gives an empty field.
             cellules[static_cast<size_t>(champ)] =
-                colonne >= 0 ? ligneTable[static_cast<size_t>(colonne)] : std::string_view();
+                colonne >= 0 && colonne < table.NbColonnes()
+                    ? ligneTable[static_cast<size_t>(colonne)]
+                    : std::string_view();
         }
         rep.RemplitLigne(ligne, cellules, true); // the staging table keeps a margin
     }

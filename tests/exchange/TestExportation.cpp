@@ -295,7 +295,9 @@ private slots:
         a.Associe(Nom, 0);
         a.Associe(Ville, 2);
         a.Associe(SVille, 2); // a column may fill several fields
+        a.Associe(Pays, 7);   // a column the file does not have: an empty field
         QCOMPARE(Importation::AppendImportedRecords(rep, table, a), derniere);
+        QCOMPARE(Visible(rep.Cellule(Pays, derniere)), QString());
         QStringList lus;
         for (int l = 1; l <= rep.NbFiches(); ++l)
             lus << Visible(rep.Cellule(Nom, l));
