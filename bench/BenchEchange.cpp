@@ -57,6 +57,12 @@ void Echange(const Repertoire& livre, const QString& dossier)
     for (int c = 0; c < NbColonnes; ++c)
         identite.Associe(c, c);
     const double tailleFichier = static_cast<double>(QFile(chemin).size());
+    if (tailleFichier > LectureImport::MaxFichier) {
+        // The import refuses files this large: there is nothing to time.
+        std::fprintf(stderr, "import : fichier de %.0f Mo refusé (limite %lld Mo)\n",
+                     tailleFichier / 1e6, static_cast<long long>(LectureImport::MaxFichier >> 20));
+        return;
+    }
     double importation = 1e9, plancherImport = 1e9, pic = 0;
     for (int essai = 0; essai < 5; ++essai) {
         t.restart();
