@@ -175,7 +175,9 @@ void TMailing::Position1Click()
     m_previs->exec();
 }
 
-void TMailing::Previsualisation1Click()
+// The sheets as the assistant's choices make them; the preview and the print draw
+// the same ones.
+void TMailing::AvecRendu(const std::function<void(const RenduPlanche&)>& action)
 {
     const OptionsMailing& o = m_imail->Options();
     const MiseEnPage page(m_catalogue.FormatCourant());
@@ -183,25 +185,27 @@ void TMailing::Previsualisation1Click()
                             m_previs->ColonneDepart(), m_previs->LigneDepart());
     const DessinEtiquette dessin(o.police, o.couleur, o.cadre);
     const RenduPlanche rendu(m_fiche.Rep(), page, planches, o.genre, dessin);
-    m_fpPrev->Prepare(&rendu, ImpressionEtiquettes::ZoneImprimable(m_imail->Imprimante()));
-    m_fpPrev->exec();
-    m_fpPrev->Prepare(nullptr, QRectF());
+    action(rendu);
+}
+
+void TMailing::Previsualisation1Click()
+{
+    AvecRendu([this](const RenduPlanche& rendu) {
+        m_fpPrev->Prepare(&rendu, ImpressionEtiquettes::ZoneImprimable(m_imail->Imprimante()));
+        m_fpPrev->exec();
+        m_fpPrev->Prepare(nullptr, QRectF());
+    });
 }
 
 void TMailing::Imprime()
 {
     const OptionsMailing& o = m_imail->Options();
-    const MiseEnPage page(m_catalogue.FormatCourant());
-    const Planches planches(page, Planches::FichesChoisies(m_fiche.Rep()), m_nombre,
-                            m_previs->ColonneDepart(), m_previs->LigneDepart());
-    const DessinEtiquette dessin(o.police, o.couleur, o.cadre);
-    const RenduPlanche rendu(m_fiche.Rep(), page, planches, o.genre, dessin);
     QString erreur;
-    {
+    AvecRendu([&](const RenduPlanche& rendu) {
         CurseurOccupe occupe;
         erreur = ImpressionEtiquettes::Imprime(m_imail->Imprimante(), rendu,
                                                QPointF(o.decalageX / 10.0, o.decalageY / 10.0));
-    }
+    });
     if (!erreur.isEmpty())
         TMessage::Erreur(&m_fiche,
                          QString::fromUtf8("Les étiquettes n'ont pas été imprimées.\n\n") + erreur);

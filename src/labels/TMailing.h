@@ -5,9 +5,11 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <functional>
 
 class EcritureReglages;
 class Reglages;
+class RenduPlanche;
 class TAide;
 class TChoix;
 class TFiche;
@@ -57,6 +59,7 @@ private:
     void Position1Click();
     void Previsualisation1Click();
     void Imprime();
+    void AvecRendu(const std::function<void(const RenduPlanche&)>& action);
     void Disponible(bool oui);
     void Aide();
 

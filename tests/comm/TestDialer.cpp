@@ -93,22 +93,6 @@ private slots:
                  sur);
     }
 
-    void messages()
-    {
-        const QString n = QStringLiteral("0 - 01 23");
-        QCOMPARE(CommandeModem::Confirmation(TLanguage::dlFrench, n), U("Numéroter 0 - 01 23 ?"));
-        QCOMPARE(CommandeModem::Confirmation(TLanguage::dlFrench, QString()), U("Numéroter  ?"));
-        QCOMPARE(CommandeModem::Confirmation(TLanguage::dlEnglish, n),
-                 U("About to dial the number 0 - 01 23. Are you sure?"));
-        QCOMPARE(CommandeModem::Confirmation(TLanguage::dlDutch, n),
-                 U("Weet u zeker dat u nummer 0 - 01 23 wilt kiezen ?"));
-        QCOMPARE(CommandeModem::MessagePort(TLanguage::dlFrench, "COM4"),
-                 U("Impossible d'ouvrir COM4."));
-        QCOMPARE(CommandeModem::MessagePort(TLanguage::dlDutch, "COM4"), U("Kan COM4 niet openen"));
-        QCOMPARE(CommandeModem::MessageEchec(TLanguage::dlEnglish), U("Unable to dial number"));
-        QCOMPARE(CommandeModem::MessageDecroche(TLanguage::dlDutch), U("Pak de telefoon op"));
-    }
-
     // What reaches the device and what the user is told, for each way a call can go.
     void numerotation_data()
     {

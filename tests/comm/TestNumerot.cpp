@@ -125,19 +125,6 @@ private slots:
         QCOMPARE(suivant.Dialer().ComPort, TComPort::dpCOM2);
         QCOMPARE(suivant.Dialer().Ports().Peripherique(TComPort::dpCOM4), QString("/dev/ttyACM0"));
     }
-
-    void titreEtTextes()
-    {
-        TNumerot n;
-        QCOMPARE(n.windowTitle(), QString::fromUtf8("Paramètres de numérotation"));
-        QStringList textes;
-        for (int i = 0; i < 4; ++i)
-            textes << n.BoutonModem(i)->text();
-        for (int i = 0; i < 2; ++i)
-            textes << n.BoutonMethode(i)->text();
-        QCOMPARE(textes,
-                 QString::fromUtf8("COM1|COM2|COM3|COM4|Impulsions|Fréquence vocale").split('|'));
-    }
 };
 
 CARNET_TEST(TestNumerot)
