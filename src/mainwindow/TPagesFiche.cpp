@@ -162,28 +162,6 @@ const std::vector<Element>& Disposition(PageFiche page)
     return banque;
 }
 
-const std::vector<int>& OrdreTabulation(PageFiche page)
-{
-    static const std::vector<int> prive = {Civil,    Prenom,    Nom,       Adresse1, Adresse2, CP,
-                                           Ville,    Pays,      Tel,       Tel2,     Portable, Fax,
-                                           Internet, Internet2, Internet3, Notes};
-    static const std::vector<int> professionnel = {
-        Societe, Fonction,  SAdresse1, SAdresse2, SCP,        SVille,     SPays, STel,
-        STel2,   SPortable, SFax,      SInternet, SInternet2, SInternet3, SNotes};
-    static const std::vector<int> banque = {Banque, BAdresse1,     BAdresse2, BCP,    BVille,
-                                            BPays,  Etablissement, Guichet,   Compte, Cle,
-                                            BTel,   BFax,          BInternet, BNotes};
-    switch (page) {
-    case PageFiche::Prive:
-        return prive;
-    case PageFiche::Professionnel:
-        return professionnel;
-    case PageFiche::Banque:
-        break;
-    }
-    return banque;
-}
-
 QColor CouleurGroupe(GroupeCouleur groupe)
 {
     switch (groupe) {
@@ -369,7 +347,7 @@ void TPagesFiche::Construit(PageFiche quelle)
         w->setGeometry(e.x, e.y, e.largeur, e.hauteur);
     }
 
-    const std::vector<int>& ordre = OrdreTabulation(quelle);
+    const std::vector<int>& ordre = Champs::OrdrePage(quelle);
     for (size_t i = 1; i < ordre.size(); ++i)
         QWidget::setTabOrder(Controle(ordre[i - 1]), Controle(ordre[i]));
 

@@ -71,24 +71,11 @@ const OptionsCopie::Option* OptionsCopie::InfoChamp(int champ)
 
 const std::vector<int>& OptionsCopie::ChampsDeLaPage(PageFiche page)
 {
-    static const std::vector<int> prive = {Civil,    Prenom,    Nom,       Adresse1, Adresse2, CP,
-                                           Ville,    Pays,      Tel,       Tel2,     Portable, Fax,
-                                           Internet, Internet2, Internet3, Notes};
-    static const std::vector<int> professionnel = {
-        Societe, Fonction,  SAdresse1, SAdresse2, SCP,        SVille,     SPays, STel,
-        STel2,   SPortable, SFax,      SInternet, SInternet2, SInternet3, SNotes};
+    // The bank page lists its account numbers first; the others follow the page.
     static const std::vector<int> banque = {Banque,    Etablissement, Guichet,   Compte, Cle,
                                             BAdresse1, BAdresse2,     BCP,       BVille, BPays,
                                             BTel,      BFax,          BInternet, BNotes};
-    switch (page) {
-    case PageFiche::Prive:
-        return prive;
-    case PageFiche::Professionnel:
-        return professionnel;
-    case PageFiche::Banque:
-        break;
-    }
-    return banque;
+    return page == PageFiche::Banque ? banque : Champs::OrdrePage(page);
 }
 
 const char* OptionsCopie::Section()

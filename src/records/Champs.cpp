@@ -85,3 +85,25 @@ int Champs::ColonneDeCle(const char* cle)
         if (std::strcmp(Catalogue[c].cle, cle) == 0) return c;
     return -1;
 }
+
+const std::vector<int>& Champs::OrdrePage(PageFiche page)
+{
+    static const std::vector<int> prive = {Civil,    Prenom,    Nom,       Adresse1, Adresse2, CP,
+                                           Ville,    Pays,      Tel,       Tel2,     Portable, Fax,
+                                           Internet, Internet2, Internet3, Notes};
+    static const std::vector<int> professionnel = {
+        Societe, Fonction,  SAdresse1, SAdresse2, SCP,        SVille,     SPays, STel,
+        STel2,   SPortable, SFax,      SInternet, SInternet2, SInternet3, SNotes};
+    static const std::vector<int> banque = {Banque, BAdresse1,     BAdresse2, BCP,    BVille,
+                                            BPays,  Etablissement, Guichet,   Compte, Cle,
+                                            BTel,   BFax,          BInternet, BNotes};
+    switch (page) {
+    case PageFiche::Prive:
+        return prive;
+    case PageFiche::Professionnel:
+        return professionnel;
+    case PageFiche::Banque:
+        break;
+    }
+    return banque;
+}

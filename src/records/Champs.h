@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // Column numbers of the 46 fields of a record, in the order of the grid, the
 // .REP file, import and export.
@@ -83,4 +84,6 @@ public:
     }
     // Column of an internal name such as "SAdresse1", or -1.
     static int ColonneDeCle(const char* cle);
+    // The fields of a record page in their keyboard (Tab) order.
+    static const std::vector<int>& OrdrePage(PageFiche page);
 };

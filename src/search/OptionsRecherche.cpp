@@ -55,17 +55,6 @@ const std::array<OptionsRecherche::Option, OptionsRecherche::NbOptions> Table = 
     {Compte, "Compte", "Compte", P::Banque},
 }};
 
-// The Tab order of the record pages, so each box stands where its field does.
-const std::vector<int> OrdrePrive = {Civil,    Prenom,    Nom,       Adresse1, Adresse2, CP,
-                                     Ville,    Pays,      Tel,       Tel2,     Portable, Fax,
-                                     Internet, Internet2, Internet3, Notes};
-const std::vector<int> OrdrePro = {Societe, Fonction,  SAdresse1,  SAdresse2,  SCP,
-                                   SVille,  SPays,     STel,       STel2,      SPortable,
-                                   SFax,    SInternet, SInternet2, SInternet3, SNotes};
-const std::vector<int> OrdreBanque = {Banque, BAdresse1,     BAdresse2, BCP,    BVille,
-                                      BPays,  Etablissement, Guichet,   Compte, Cle,
-                                      BTel,   BFax,          BInternet, BNotes};
-
 } // namespace
 
 const OptionsRecherche::Option& OptionsRecherche::Info(int rang)
@@ -80,17 +69,10 @@ const OptionsRecherche::Option* OptionsRecherche::InfoChamp(int champ)
     return nullptr;
 }
 
+// The Tab order of the record pages, so each box stands where its field does.
 std::vector<int> OptionsRecherche::ChampsDeLaPage(PageFiche page)
 {
-    switch (page) {
-    case PageFiche::Prive:
-        return OrdrePrive;
-    case PageFiche::Professionnel:
-        return OrdrePro;
-    case PageFiche::Banque:
-        return OrdreBanque;
-    }
-    return {};
+    return Champs::OrdrePage(page);
 }
 
 OptionsRecherche::OptionsRecherche()
