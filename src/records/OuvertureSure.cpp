@@ -1,0 +1,109 @@
+#include "OuvertureSure.h"
+
+#include "ErreurSysteme.h"
+
+#include <QFile>
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+QString OuvertureSure::PasOrdinaire()
+{
+    return QString::fromUtf8("ce n'est pas un fichier ordinaire (tube, périphérique ou prise).");
+}
+
+bool OuvertureSure::EstOrdinaire(const QString& chemin)
+{
+    struct stat etat;
+    return !chemin.isEmpty() && ::stat(QFile::encodeName(chemin).constData(), &etat) == 0 &&
+           S_ISREG(etat.st_mode);
+}
+
+int OuvertureSure::Ouvre(const QString& chemin, QString* raison, int64_t* taille)
+{
+    const auto echec = [raison](const QString& texte) {
+        if (raison) *raison = texte;
+        return -1;
+    };
+    if (chemin.isEmpty()) return echec(ErreurSysteme::Numero(ENOENT));
+    const int fd = ::open(QFile::encodeName(chemin).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return echec(ErreurSysteme::Numero(errno));
+    struct stat etat;
+    if (fstat(fd, &etat) != 0) {
+        const int e = errno;
+        ::close(fd);
+        return echec(ErreurSysteme::Numero(e));
+    }
+    if (S_ISDIR(etat.st_mode)) {
+        ::close(fd);
+        return echec(ErreurSysteme::Numero(EISDIR));
+    }
+    if (!S_ISREG(etat.st_mode)) {
+        ::close(fd);
+        return echec(PasOrdinaire());
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (taille) *taille = static_cast<int64_t>(etat.st_size);
+    return fd;
+}
+
+bool OuvertureSure::Ouvre(const QString& chemin, QFile& fichier, QString* raison)
+{
+    const int fd = Ouvre(chemin, raison);
+    if (fd < 0) return false;
+    if (!fichier.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        if (raison) *raison = ErreurSysteme::EnFrancais(fichier.errorString());
+        return false;
+    }
+    return true;
+}
+
+QString OuvertureSure::LitTout(const QString& chemin, std::string& octets, int64_t max, size_t bloc)
+{
+    QString raison;
+    int64_t taille = 0;
+    const int fd = Ouvre(chemin, &raison, &taille);
+    if (fd < 0) return raison;
+    if (taille > max) {
+        ::close(fd);
+        return QString::fromUtf8("le fichier est trop grand.");
+    }
+    bloc = std::max<size_t>(bloc, 1);
+    std::string lu;
+    // A file that grows while it is read stops at the limit all the same.
+    lu.resize(static_cast<size_t>(taille));
+    size_t fin = 0;
+    for (;;) {
+        if (fin == lu.size()) {
+            if (static_cast<int64_t>(lu.size()) >= max) {
+                // One byte more than allowed tells a file that grew past the limit.
+                char c;
+                const ssize_t n = ::read(fd, &c, 1);
+                if (n > 0) {
+                    ::close(fd);
+                    return QString::fromUtf8("le fichier est trop grand.");
+                }
+                break;
+            }
+            lu.resize(static_cast<size_t>(
+                std::min<int64_t>(max, static_cast<int64_t>(lu.size()) + int64_t(bloc))));
+        }
+        const size_t voulu = std::min(bloc, lu.size() - fin);
+        const ssize_t n = ::read(fd, lu.data() + fin, voulu);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            const int e = errno;
+            ::close(fd);
+            return ErreurSysteme::Numero(e);
+        }
+        if (n == 0) break;
+        fin += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    lu.resize(fin);
+    octets.swap(lu);
+    return {};
+}
