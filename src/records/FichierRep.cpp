@@ -2,7 +2,9 @@
 
 #include "ErreurSysteme.h"
 #include "FichierSur.h"
+#include "OuvertureSure.h"
 #include "Pliage.h"
+#include "TexteTaille.h"
 
 #include <QFile>
 #include <algorithm>
@@ -51,13 +53,20 @@ public:
         : m_p(octets.constData()), m_fin(octets.constData() + octets.size())
     {
     }
-    bool LitLigne(std::string_view& ligne)
+    // The next line without its line end; false at the end of the data or when the
+    // line is longer than `max` bytes (`tropLongue` then says so).
+    bool LitLigne(std::string_view& ligne, size_t max, bool* tropLongue = nullptr)
     {
         if (m_p >= m_fin) return false;
-        const void* lf = std::memchr(m_p, '\n', static_cast<size_t>(m_fin - m_p));
+        const size_t dispo = static_cast<size_t>(m_fin - m_p);
+        const void* lf = std::memchr(m_p, '\n', std::min(dispo, max + 2));
         const char* q = lf ? static_cast<const char*>(lf) : m_fin;
         size_t n = static_cast<size_t>(q - m_p);
         if (lf && n > 0 && q[-1] == '\r') --n;
+        if (n > max) {
+            if (tropLongue) *tropLongue = true;
+            return false;
+        }
         ligne = std::string_view(m_p, n);
         m_p = lf ? q + 1 : m_fin;
         return true;
@@ -79,48 +88,75 @@ private:
     const char* m_fin;
 };
 
-// Lines of an open file, read a block at a time: the whole file is never held in
-// memory next to the book built from it.
+// Lines of an open file, read `bloc` bytes at a time: the whole file is never held
+// in memory next to the book built from it. A line handed out stays valid only
+// until the next call: the buffer is refilled, moved and grown under it.
 class LecteurFichier
 {
 public:
-    explicit LecteurFichier(int fd) : m_fd(fd), m_tampon(1 << 20) {}
-    bool LitLigne(std::string_view& ligne)
+    LecteurFichier(int fd, size_t bloc)
+        : m_fd(fd), m_bloc(std::max<size_t>(bloc, 1)), m_tampon(m_bloc)
     {
+    }
+    bool LitLigne(std::string_view& ligne, size_t max, bool* tropLongue = nullptr)
+    {
+        size_t vus = 0;
         for (;;) {
             const char* p = m_tampon.data() + m_debut;
             const size_t dispo = m_fin - m_debut;
-            const void* lf = std::memchr(p, '\n', dispo);
+            const void* lf = std::memchr(p + vus, '\n', dispo - vus);
+            vus = dispo;
             if (lf || m_finFichier) {
                 if (dispo == 0) return false;
                 const char* q = lf ? static_cast<const char*>(lf) : p + dispo;
                 size_t n = static_cast<size_t>(q - p);
                 if (lf && n > 0 && q[-1] == '\r') --n;
+                if (n > max) {
+                    if (tropLongue) *tropLongue = true;
+                    return false;
+                }
                 ligne = std::string_view(p, n);
                 m_debut = lf ? static_cast<size_t>(q + 1 - m_tampon.data()) : m_fin;
                 return true;
+            }
+            // Past the bound (and its CR LF) without a line end: refused before the
+            // buffer grows for it.
+            if (dispo > max + 1) {
+                if (tropLongue) *tropLongue = true;
+                return false;
             }
             if (!Remplit()) return false;
         }
     }
     int Erreur() const { return m_erreur; }
-    // The 46 cells of a row, read whole from the buffer, which is refilled (and
-    // grown) until it holds the row.
+    // The 46 cells of a row. Its line ends are counted as blocks arrive, so a row
+    // longer than many blocks is scanned once; it is copied out when whole.
     bool LitCellules(std::vector<char>& cellules, uint32_t* fins)
     {
+        size_t vus = 0;
+        int lignes = 0;
         for (;;) {
-            const size_t dispo = m_fin - m_debut;
-            if (cellules.size() < dispo) cellules.resize(dispo);
             const char* p = m_tampon.data() + m_debut;
-            const char* suite =
-                CopieLignes(p, p + dispo, m_finFichier, cellules.data(), fins, NbColonnes);
-            if (suite) {
+            const size_t dispo = m_fin - m_debut;
+            while (lignes < NbColonnes && vus < dispo) {
+                const void* lf = std::memchr(p + vus, '\n', dispo - vus);
+                if (!lf) {
+                    vus = dispo;
+                    break;
+                }
+                vus = static_cast<size_t>(static_cast<const char*>(lf) - p) + 1;
+                ++lignes;
+            }
+            if (lignes == NbColonnes || m_finFichier) {
+                if (cellules.size() < vus) cellules.resize(vus);
+                const char* suite =
+                    CopieLignes(p, p + vus, m_finFichier, cellules.data(), fins, NbColonnes);
+                if (!suite) {
+                    m_debut = m_fin;
+                    return false;
+                }
                 m_debut = static_cast<size_t>(suite - m_tampon.data());
                 return true;
-            }
-            if (m_finFichier) {
-                m_debut = m_fin;
-                return false;
             }
             if (!Remplit()) return false;
         }
@@ -128,7 +164,7 @@ public:
 
 private:
     // Moves the unread part to the front, grows the buffer for a line longer than
-    // it, and reads the next block.
+    // it, and reads the next block (offsets from m_debut stay valid).
     bool Remplit()
     {
         const size_t reste = m_fin - m_debut;
@@ -139,7 +175,8 @@ private:
         }
         if (m_fin == m_tampon.size()) m_tampon.resize(m_tampon.size() * 2);
         for (;;) {
-            const ssize_t n = read(m_fd, m_tampon.data() + m_fin, m_tampon.size() - m_fin);
+            const size_t voulu = std::min(m_bloc, m_tampon.size() - m_fin);
+            const ssize_t n = read(m_fd, m_tampon.data() + m_fin, voulu);
             if (n < 0 && errno == EINTR) continue;
             if (n < 0) {
                 m_erreur = errno;
@@ -152,12 +189,18 @@ private:
     }
 
     int m_fd;
+    size_t m_bloc;
     std::vector<char> m_tampon;
     size_t m_debut = 0;
     size_t m_fin = 0;
     bool m_finFichier = false;
     int m_erreur = 0;
 };
+
+// Line 1 and 2 hold a number of a few digits, a flag line "0" or "1": longer ones
+// are refused at once, before any buffer grows for them.
+constexpr size_t MaxLigneNombre = 64;
+constexpr size_t MaxLigneFlag = 256;
 
 bool LitEntier(std::string_view s, long long& valeur)
 {
@@ -228,13 +271,14 @@ QString FichierRep::Analyse(Lecteur& lecteur, long long taille, const QString& c
                             Repertoire& rep, QString* avertissement)
 {
     std::string_view ligne;
+    bool tropLongue = false;
     long long nbLignes = 0;
-    if (!lecteur.LitLigne(ligne) || !LitEntier(ligne, nbLignes)) {
+    if (!lecteur.LitLigne(ligne, MaxLigneNombre, &tropLongue) || !LitEntier(ligne, nbLignes)) {
         if (lecteur.Erreur()) return Echec(chemin, Raison(lecteur.Erreur()));
         return Echec(chemin, QString::fromUtf8("la ligne 1 ne contient pas un nombre."));
     }
     long long colonneTri = 0;
-    if (!lecteur.LitLigne(ligne) || !LitEntier(ligne, colonneTri)) {
+    if (!lecteur.LitLigne(ligne, MaxLigneNombre, &tropLongue) || !LitEntier(ligne, colonneTri)) {
         if (lecteur.Erreur()) return Echec(chemin, Raison(lecteur.Erreur()));
         return Echec(chemin, QString::fromUtf8("la ligne 2 ne contient pas un nombre."));
     }
@@ -260,11 +304,22 @@ QString FichierRep::Analyse(Lecteur& lecteur, long long taille, const QString& c
     std::array<uint32_t, NbColonnes> fins{};
     for (long long r = 0; r < nbLignes; ++r) {
         Repertoire::Ligne l;
-        if (!lecteur.LitLigne(ligne) || !lecteur.LitCellules(cellules, fins.data())) {
+        // The flag is copied before the cells are read: reading them refills the
+        // buffer the line points into.
+        if (!lecteur.LitLigne(ligne, MaxLigneFlag, &tropLongue)) {
             if (lecteur.Erreur()) return Echec(chemin, Raison(lecteur.Erreur()));
+            if (tropLongue)
+                return Echec(chemin, QString::fromUtf8("la ligne de sélection de la fiche %1 "
+                                                       "dépasse %2 octets.")
+                                         .arg(r)
+                                         .arg(MaxLigneFlag));
             return Echec(chemin, Coupure(r, nbLignes));
         }
         l.flag.assign(ligne);
+        if (!lecteur.LitCellules(cellules, fins.data())) {
+            if (lecteur.Erreur()) return Echec(chemin, Raison(lecteur.Erreur()));
+            return Echec(chemin, Coupure(r, nbLignes));
+        }
         const std::string_view octets(cellules.data(), fins[NbColonnes - 1]);
         // Unfolding doubles at most the size; offsets are 32-bit.
         if (octets.size() >= std::numeric_limits<uint32_t>::max() / 2)
@@ -281,8 +336,10 @@ QString FichierRep::Analyse(Lecteur& lecteur, long long taille, const QString& c
     }
     // What follows the announced rows is not part of the book: a save would drop it.
     bool surplus = false;
-    while (!surplus && lecteur.LitLigne(ligne))
+    // Scanned a bounded line at a time: a huge tail is looked at, not gathered.
+    while (!surplus && !tropLongue && lecteur.LitLigne(ligne, MaxLigneFlag, &tropLongue))
         surplus = !QueDesBlancs(ligne);
+    surplus = surplus || tropLongue;
     if (lecteur.Erreur()) return Echec(chemin, Raison(lecteur.Erreur()));
     if (surplus && avertissement)
         *avertissement =
@@ -329,40 +386,24 @@ qint64 FichierRep::TailleMax()
 }
 
 QString FichierRep::ChargeRepertoire(const QString& chemin, Repertoire& resultat,
-                                     QString* avertissement, qint64 tailleMax)
+                                     QString* avertissement, qint64 tailleMax, size_t bloc)
 {
     if (tailleMax < 0) tailleMax = TailleMax();
-    // Opened without waiting, so a named pipe cannot hold the window; only a
-    // regular file is read.
-    const int fd = open(QFile::encodeName(chemin).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return Echec(chemin, Raison(errno));
-    struct stat etat;
-    if (fstat(fd, &etat) != 0) {
-        const int e = errno;
+    QString raison;
+    int64_t taille = 0;
+    const int fd = OuvertureSure::Ouvre(chemin, &raison, &taille);
+    if (fd < 0) return Echec(chemin, raison);
+    if (taille > tailleMax) {
         close(fd);
-        return Echec(chemin, Raison(e));
+        return Echec(
+            chemin,
+            QString::fromUtf8("le fichier fait %1 ; un répertoire ne peut dépasser "
+                              "%2 sur cet ordinateur (la mémoire nécessaire grandit "
+                              "avec le fichier, et une fiche est limitée à 4 Go).")
+                .arg(TexteTaille::Mo(taille, tailleMax), TexteTaille::Mo(tailleMax, taille)));
     }
-    if (S_ISDIR(etat.st_mode)) {
-        close(fd);
-        return Echec(chemin, Raison(EISDIR));
-    }
-    if (!S_ISREG(etat.st_mode)) {
-        close(fd);
-        return Echec(chemin, QString::fromUtf8("ce n'est pas un fichier ordinaire (tube, "
-                                               "périphérique ou prise)."));
-    }
-    if (etat.st_size > tailleMax) {
-        close(fd);
-        return Echec(chemin,
-                     QString::fromUtf8("le fichier fait %1 Mo ; un répertoire ne peut dépasser "
-                                       "%2 Mo sur cet ordinateur (la mémoire nécessaire grandit "
-                                       "avec le fichier, et une fiche est limitée à 4 Go).")
-                         .arg(etat.st_size / 1000000)
-                         .arg(tailleMax / 1000000));
-    }
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    LecteurFichier lecteur(fd);
-    const QString erreur = AnalyseDans(lecteur, etat.st_size, chemin, resultat, avertissement);
+    LecteurFichier lecteur(fd, bloc);
+    const QString erreur = AnalyseDans(lecteur, taille, chemin, resultat, avertissement);
     close(fd);
     return erreur;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "OuvertureSure.h"
 #include "Repertoire.h"
 
 #include <QByteArray>
@@ -15,10 +16,11 @@ public:
     // Parses the file into `resultat` (replaced only on success). Returns an
     // empty string on success, else a French message naming the file and the reason.
     // Only a regular file no larger than `tailleMax` (TailleMax() when negative) is
-    // read. A file holding more than its announced rows opens, and `avertissement`
-    // then tells the user that a save will not keep the rest.
+    // read, `bloc` bytes at a time. A file holding more than its announced rows
+    // opens, and `avertissement` then tells the user that a save will not keep the rest.
     static QString ChargeRepertoire(const QString& chemin, Repertoire& resultat,
-                                    QString* avertissement = nullptr, qint64 tailleMax = -1);
+                                    QString* avertissement = nullptr, qint64 tailleMax = -1,
+                                    size_t bloc = OuvertureSure::BlocParDefaut);
     static QString ChargeDepuisOctets(const QByteArray& octets, const QString& chemin,
                                       Repertoire& resultat, QString* avertissement = nullptr);
     // The largest book this computer can open.
