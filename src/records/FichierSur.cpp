@@ -6,7 +6,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,13 +37,77 @@ QByteArray DossierDe(const QByteArray& chemin)
     return chemin.left(barre);
 }
 
+constexpr char MarqueTemporaire[] = ".carnet~";
+
+QByteArray NomHote()
+{
+    char hote[256] = {};
+    if (gethostname(hote, sizeof hote - 1) != 0 || !hote[0]) return QByteArrayLiteral("local");
+    QByteArray h(hote);
+    h.replace('~', '-').replace('/', '-');
+    return h;
+}
+
+// Temporary files are named ".<target>.carnet~<host>~<pid>~XXXXXX", so that one
+// left by a killed copy of the program is recognised: the next write in the same
+// folder removes those whose process, on this host, is gone. Another host's files
+// are left alone: their process may be alive there.
+void NettoieTemporairesMorts(const QByteArray& dossier, const QByteArray& hote)
+{
+    DIR* d = opendir(dossier.constData());
+    if (!d) return;
+    const QByteArray suffixeHote = MarqueTemporaire + hote + '~';
+    while (const dirent* e = readdir(d)) {
+        const QByteArray nom(e->d_name);
+        if (!nom.startsWith('.')) continue;
+        const qsizetype marque = nom.lastIndexOf(suffixeHote);
+        if (marque <= 0) continue;
+        const QByteArray reste = nom.mid(marque + suffixeHote.size());
+        const qsizetype tilde = reste.indexOf('~');
+        if (tilde <= 0 || reste.size() - tilde - 1 != 6) continue;
+        bool ok = false;
+        const long pid = reste.left(tilde).toLong(&ok);
+        if (!ok || pid <= 0 || pid == getpid()) continue;
+        if (kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+        struct stat etat;
+        const QByteArray chemin = dossier + '/' + nom;
+        if (lstat(chemin.constData(), &etat) == 0 && S_ISREG(etat.st_mode))
+            unlink(chemin.constData());
+    }
+    closedir(d);
+}
+
 // A fresh file beside the target, readable and writable by its owner only until it
 // takes the old file's mode.
 int CreeTemporaire(const QByteArray& cible, QByteArray& chemin)
 {
-    chemin = cible + QByteArrayLiteral(".XXXXXX");
-    const int fd = mkstemp(chemin.data());
-    return fd;
+    const QByteArray dossier = DossierDe(cible);
+    const QByteArray hote = NomHote();
+    NettoieTemporairesMorts(dossier, hote);
+    const int barre = cible.lastIndexOf('/');
+    const QByteArray nom = cible.mid(barre + 1);
+    chemin = (barre < 0 ? QByteArray() : cible.left(barre + 1)) + '.' + nom + MarqueTemporaire +
+             hote + '~' + QByteArray::number(getpid()) + QByteArrayLiteral("~XXXXXX");
+    return mkstemp(chemin.data());
+}
+
+// The file a path finally names: a book linked into a synced folder is written
+// there, and the link stays a link. A link whose target does not exist yet gives
+// that target. Empty after too many links (a loop).
+QByteArray CibleReelle(const QByteArray& chemin)
+{
+    QByteArray c = chemin;
+    for (int n = 0; n < 40; ++n) {
+        struct stat etat;
+        if (lstat(c.constData(), &etat) != 0 || !S_ISLNK(etat.st_mode)) return c;
+        QByteArray lien(PATH_MAX, '\0');
+        const ssize_t t = readlink(c.constData(), lien.data(), static_cast<size_t>(lien.size()));
+        if (t <= 0 || t >= lien.size()) return c;
+        lien.truncate(t);
+        c = lien.startsWith('/') ? lien : DossierDe(c) + '/' + lien;
+    }
+    errno = ELOOP;
+    return {};
 }
 
 // Gives the temporary file the old file's owner, group and mode (a shared book
@@ -105,8 +172,12 @@ QString FichierSur::Ecrit(const QString& chemin, const char* octets, size_t tail
     return fichier.Termine();
 }
 
-EcritureSure::EcritureSure(const QString& chemin) : m_cible(Natif(chemin))
+EcritureSure::EcritureSure(const QString& chemin) : m_cible(CibleReelle(Natif(chemin)))
 {
+    if (m_cible.isEmpty()) {
+        m_erreur = ELOOP;
+        return;
+    }
     m_fd = CreeTemporaire(m_cible, m_temporaire);
     if (m_fd < 0) m_erreur = errno;
 }
@@ -151,7 +222,12 @@ QString EcritureSure::Termine()
 QString FichierSur::Temporaire(const QString& chemin, QString* raison)
 {
     QByteArray temporaire;
-    const int fd = CreeTemporaire(Natif(chemin), temporaire);
+    const QByteArray cible = CibleReelle(Natif(chemin));
+    if (cible.isEmpty()) {
+        if (raison) *raison = Raison(ELOOP);
+        return {};
+    }
+    const int fd = CreeTemporaire(cible, temporaire);
     if (fd < 0) {
         if (raison) *raison = Raison(errno);
         return {};
@@ -169,7 +245,13 @@ QString FichierSur::Remplace(const QString& temporaire, const QString& chemin)
         unlink(temp.constData());
         return Raison(e);
     }
-    return Termine(fd, temp, Natif(chemin));
+    const QByteArray cible = CibleReelle(Natif(chemin));
+    if (cible.isEmpty()) {
+        close(fd);
+        unlink(temp.constData());
+        return Raison(ELOOP);
+    }
+    return Termine(fd, temp, cible);
 }
 
 void FichierSur::Abandonne(const QString& temporaire)
