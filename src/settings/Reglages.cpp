@@ -1,6 +1,7 @@
 #include "Reglages.h"
 
 #include "records/ErreurSysteme.h"
+#include "records/TexteTaille.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,9 +47,9 @@ Reglages::Reglages(const QString& chemin) : m_chemin(chemin)
         if (!fichier.isFile())
             m_refus = QString::fromUtf8("ce n'est pas un fichier ordinaire");
         else if (fichier.size() > TailleMax)
-            m_refus = QString::fromUtf8("le fichier fait %1 Mo, plus que les %2 Mo admis")
-                          .arg(fichier.size() / (1024 * 1024))
-                          .arg(TailleMax / (1024 * 1024));
+            m_refus = QString::fromUtf8("le fichier fait %1, plus que les %2 admis")
+                          .arg(TexteTaille::Mo(fichier.size(), TailleMax),
+                               TexteTaille::Mo(TailleMax, fichier.size()));
     }
     if (m_refus.isEmpty()) {
         m_settings = std::make_unique<QSettings>(chemin, FormatReglages);
