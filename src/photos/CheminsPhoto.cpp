@@ -3,6 +3,7 @@
 #include "records/CodePage.h"
 #include "records/ErreurSysteme.h"
 #include "records/FichierSur.h"
+#include "records/OuvertureSure.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,9 +26,9 @@ QString Guillemets(const QString& texte)
 // no half-written picture under the name a record would show.
 QString Copie(const QString& source, const QString& cible)
 {
-    QFile entree(source);
-    if (!entree.open(QIODevice::ReadOnly)) return ErreurSysteme::EnFrancais(entree.errorString());
+    QFile entree;
     QString raison;
+    if (!OuvertureSure::Ouvre(source, entree, &raison)) return raison;
     const QString temporaire = FichierSur::Temporaire(cible, &raison);
     if (temporaire.isEmpty()) return raison;
     QFile sortie(temporaire);
