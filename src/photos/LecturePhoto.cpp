@@ -140,13 +140,11 @@ LecturePhoto::Resultat LecturePhoto::Lit(const QString& chemin, const Cible& cib
 
     const auto voulue = [&cible](const QSize& taille) {
         const QSize v = cible ? cible(taille) : taille;
-        return v.isValid() && !v.isEmpty() && v.width() <= taille.width() &&
-                       v.height() <= taille.height()
-                   ? v
-                   : taille;
+        return v.isValid() && !v.isEmpty() && Pixels(v) <= PixelsMax ? v : taille;
     };
     QSize taille = propre.isValid() ? voulue(propre) : QSize();
-    if (taille.isValid() && taille != propre && ReductionParLeDecodeur(lecteur)) {
+    if (taille.isValid() && taille.width() <= propre.width() &&
+        taille.height() <= propre.height() && taille != propre && ReductionParLeDecodeur(lecteur)) {
         // The reader scales before it rotates.
         QSize avantRotation = taille;
         if (tourne) avantRotation.transpose();

@@ -53,9 +53,9 @@ public:
         Empreinte empreinte;
     };
 
-    // The size wanted for a picture of size `propre`. A wanted size no larger than
-    // the picture each way is what the picture is reduced to; otherwise the picture
-    // keeps its own size and whoever draws it stretches it.
+    // The size wanted for a picture of size `propre`: the picture is scaled to it once,
+    // reduced by the decoder itself where the format allows it. A wanted size past the
+    // pixel budget leaves the picture at its own size.
     using Cible = std::function<QSize(const QSize& propre)>;
 
     // The one place a photo file is opened: a regular file only (checked before
@@ -63,6 +63,7 @@ public:
     // waiting. False with the French reason otherwise.
     static bool Ouvre(const QString& chemin, QFile& fichier, QString* raison);
     // Decodes the picture at the size `cible` asks for (its own size without one).
+    // Callers that must not enlarge a picture say so in `cible`.
     static Resultat Lit(const QString& chemin, const Cible& cible = {});
     // The picture's own size from its header, orientation applied; invalid when it
     // cannot be told.
