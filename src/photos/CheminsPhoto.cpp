@@ -1,9 +1,9 @@
 #include "CheminsPhoto.h"
 
+#include "photos/LecturePhoto.h"
 #include "records/CodePage.h"
 #include "records/ErreurSysteme.h"
 #include "records/FichierSur.h"
-#include "records/OuvertureSure.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,7 +28,7 @@ QString Copie(const QString& source, const QString& cible)
 {
     QFile entree;
     QString raison;
-    if (!OuvertureSure::Ouvre(source, entree, &raison)) return raison;
+    if (!LecturePhoto::Ouvre(source, entree, &raison)) return raison;
     const QString temporaire = FichierSur::Temporaire(cible, &raison);
     if (temporaire.isEmpty()) return raison;
     QFile sortie(temporaire);
@@ -94,7 +94,7 @@ CheminsPhoto::Resultat CheminsPhoto::Importe(const QString& source) const
     Resultat r;
     const QFileInfo info(source);
     const QString nom = info.fileName();
-    if (!info.isFile()) {
+    if (!info.exists()) {
         r.erreur = U("Le fichier ") + Guillemets(source) + U(" n'existe pas.");
         return r;
     }

@@ -320,13 +320,18 @@ private slots:
         QTest::newRow("name Windows-1252 cannot hold") << 1 << U("Le nom du fichier « 猫.png »");
         QTest::newRow("images folder is a file") << 2 << U("Impossible de copier la photo");
         QTest::newRow("file gone meanwhile") << 3 << U("Le fichier « ");
+        QTest::newRow("named pipe") << 4 << U("Impossible de copier la photo");
     }
     void echecsNeChangentRien()
     {
         QFETCH(int, cas);
         QFETCH(QString, message);
         const QString source = Chemin(cas == 1 ? U("ailleurs/猫.png") : U("ailleurs/chien.png"));
-        Image(source, {10, 10}, Qt::red);
+        std::unique_ptr<OutilsImages::GardeTube> tube;
+        if (cas == 4)
+            tube = std::make_unique<OutilsImages::GardeTube>(source);
+        else
+            Image(source, {10, 10}, Qt::red);
         m_fiche->Modele()->SetCellule(Photo, 1, "avant.png");
         m_fiche->Rep().SetModifie(false);
         if (cas == 2) {
@@ -347,7 +352,12 @@ private slots:
                      qPrintable(TMessage::DernierTexte()));
         }
         if (cas == 2) QCOMPARE(Lit(Images()), QByteArray("pas un dossier"));
-        QCOMPARE(QDir(Images()).entryList(QDir::Files).size(), 0);
+        if (cas == 4) {
+            QVERIFY2(TMessage::DernierTexte().contains(U("pas un fichier ordinaire")),
+                     qPrintable(TMessage::DernierTexte()));
+            QVERIFY(!tube->Ouvert());
+        }
+        QCOMPARE(QDir(Images()).entryList(QDir::Files | QDir::System).size(), 0);
     }
 
     void dossierImagesRecree()
