@@ -22,6 +22,7 @@
 #include <QFile>
 #include <QImage>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QSemaphore>
 #include <QTemporaryDir>
 #include <QTest>
@@ -458,6 +459,11 @@ private slots:
         m_fiche->Ajouter1Click();
         m_fiche->Modele()->SetCellule(Photo, 2, "rapide.png");
         QSemaphore feu;
+        // A failure below must not leave a decoding thread waiting for ever.
+        bool libre = false;
+        const auto libere = qScopeGuard([&] {
+            if (!libre) feu.release();
+        });
         std::atomic<int> lentes{0};
         m_photos->Chargeur()->Decodeur = [&](const QString& chemin,
                                              const LecturePhoto::Cible& cible) {
@@ -473,6 +479,7 @@ private slots:
         QTRY_VERIFY(!Cadre()->EnAttente());
         QCOMPARE(Centre(Cadre()->Image()), QColor(Qt::green));
         feu.release();
+        libre = true;
         QThreadPool::globalInstance()->waitForDone();
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
