@@ -1,22 +1,51 @@
 #include "TCadrePhoto.h"
 
 #include <QPainter>
+#include <QTimer>
 
-TCadrePhoto::TCadrePhoto(QWidget* parent) : QFrame(parent), m_legende(QStringLiteral("Photo"))
+namespace
+{
+// A picture that comes within this many milliseconds shows without the word
+// "Chargement" flashing before it.
+constexpr int DelaiMessage = 250;
+} // namespace
+
+TCadrePhoto::TCadrePhoto(QWidget* parent)
+    : QFrame(parent), m_legende(QStringLiteral("Photo")), m_delai(new QTimer(this))
 {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(1);
+    m_delai->setSingleShot(true);
+    m_delai->setInterval(DelaiMessage);
+    connect(m_delai, &QTimer::timeout, this, [this] {
+        m_attenteLongue = m_attente;
+        update();
+    });
 }
 
 void TCadrePhoto::SetImage(const QImage& image)
 {
     m_image = image;
+    m_attente = m_attenteLongue = false;
+    m_delai->stop();
     update();
 }
 
 void TCadrePhoto::SetLegende(const QString& legende)
 {
     m_legende = legende;
+    update();
+}
+
+void TCadrePhoto::SetAttente()
+{
+    m_image = QImage();
+    m_legende.clear();
+    if (!m_attente) {
+        m_attente = true;
+        m_attenteLongue = false;
+        m_delai->start();
+    }
     update();
 }
 
@@ -37,6 +66,12 @@ void TCadrePhoto::paintEvent(QPaintEvent* event)
     if (!m_image.isNull()) {
         p.setRenderHint(QPainter::SmoothPixmapTransform);
         p.drawImage(RectangleImage(m_image.size(), zone), m_image);
+        return;
+    }
+    if (m_attente) {
+        if (!m_attenteLongue) return;
+        p.setPen(palette().color(QPalette::Mid));
+        p.drawText(zone, Qt::AlignCenter, QString::fromUtf8("Chargement…"));
         return;
     }
     if (m_legende.isEmpty()) return;

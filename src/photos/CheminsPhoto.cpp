@@ -1,5 +1,6 @@
 #include "CheminsPhoto.h"
 
+#include "photos/LecturePhoto.h"
 #include "records/CodePage.h"
 #include "records/ErreurSysteme.h"
 #include "records/FichierSur.h"
@@ -25,9 +26,9 @@ QString Guillemets(const QString& texte)
 // no half-written picture under the name a record would show.
 QString Copie(const QString& source, const QString& cible)
 {
-    QFile entree(source);
-    if (!entree.open(QIODevice::ReadOnly)) return ErreurSysteme::EnFrancais(entree.errorString());
+    QFile entree;
     QString raison;
+    if (!LecturePhoto::Ouvre(source, entree, &raison)) return raison;
     const QString temporaire = FichierSur::Temporaire(cible, &raison);
     if (temporaire.isEmpty()) return raison;
     QFile sortie(temporaire);
@@ -93,7 +94,7 @@ CheminsPhoto::Resultat CheminsPhoto::Importe(const QString& source) const
     Resultat r;
     const QFileInfo info(source);
     const QString nom = info.fileName();
-    if (!info.isFile()) {
+    if (!info.exists()) {
         r.erreur = U("Le fichier ") + Guillemets(source) + U(" n'existe pas.");
         return r;
     }

@@ -1,6 +1,6 @@
 #include "TOpenDial.h"
 
-#include "mainwindow/CurseurOccupe.h"
+#include "photos/ChargeurPhoto.h"
 #include "photos/GeometrieApercu.h"
 #include "photos/LecturePhoto.h"
 
@@ -52,6 +52,12 @@ TOpenDial::TOpenDial(const QString& dossier, bool apercu, QWidget* parent) : QDi
     m_image = new QLabel(m_panneau);
     m_image->setObjectName(QStringLiteral("ImageApercu"));
     m_image->hide();
+    m_chargeur = new ChargeurPhoto(
+        [](const QSize& propre, const QSize& panneau) {
+            return GeometrieApercu::Rectangle(propre, panneau).size();
+        },
+        this);
+    connect(m_chargeur, &ChargeurPhoto::Pret, this, &TOpenDial::ApercuPret);
 
     m_caseApercu = new QCheckBox(QString::fromUtf8("Aperçu"), this);
     m_caseApercu->setObjectName(QStringLiteral("CaseApercu"));
@@ -155,25 +161,30 @@ void TOpenDial::DemandeOk()
 
 void TOpenDial::MontreApercu()
 {
-    if (!Apercu() || m_selection.isEmpty() || !QFileInfo(m_selection).isFile()) {
-        m_image->hide();
-        m_image->clear();
+    // The panel stays empty until the picture is decoded, in the background.
+    m_image->hide();
+    m_image->clear();
+    if (!Apercu() || m_selection.isEmpty() || !QFileInfo::exists(m_selection)) {
+        m_chargeur->Annule();
         return;
     }
-    CurseurOccupe occupe;
+    m_chargeur->Demande(m_selection, m_panneau->size());
+}
+
+void TOpenDial::ApercuPret(const LecturePhoto::Resultat& resultat)
+{
+    if (resultat.etat == LecturePhoto::Etat::Absente) return;
     const QSize panneau = m_panneau->size();
-    QSize propre = LecturePhoto::Taille(m_selection);
-    QImage image;
-    if (!propre.isEmpty()) {
-        image = LecturePhoto::Lit(m_selection, GeometrieApercu::Rectangle(propre, panneau).size());
-    }
-    if (image.isNull()) {
-        propre = QSize(GeometrieApercu::Arrondi(4LL * panneau.width(), 5),
+    QSize taille = resultat.propre;
+    QImage image = resultat.image;
+    if (resultat.etat != LecturePhoto::Etat::Lue) {
+        taille = QSize(GeometrieApercu::Arrondi(4LL * panneau.width(), 5),
                        GeometrieApercu::Arrondi(4LL * panneau.height(), 5));
-        image = LecturePhoto::Remplacement(m_selection, propre);
+        image = LecturePhoto::Remplacement(m_selection, taille,
+                                           LecturePhoto::TexteRemplacement(resultat));
     }
     m_image->setPixmap(QPixmap::fromImage(image));
-    m_image->setGeometry(GeometrieApercu::Rectangle(propre, panneau));
+    m_image->setGeometry(GeometrieApercu::Rectangle(taille, panneau));
     m_image->show();
 }
 

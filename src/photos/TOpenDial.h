@@ -1,8 +1,11 @@
 #pragma once
 
+#include "photos/LecturePhoto.h"
+
 #include <QDialog>
 #include <QString>
 
+class ChargeurPhoto;
 class QCheckBox;
 class QFileSystemModel;
 class QFrame;
@@ -38,6 +41,7 @@ public:
     QFrame* PanneauApercu() const { return m_panneau; }
     QLabel* ImageApercu() const { return m_image; }
     QCheckBox* CaseApercu() const { return m_caseApercu; }
+    ChargeurPhoto* Chargeur() const { return m_chargeur; }
 
     static QStringList Motifs();
 
@@ -48,6 +52,7 @@ private:
     void DossierCourant(const QModelIndex& index);
     void FichierCourant(const QModelIndex& index);
     void MontreApercu();
+    void ApercuPret(const LecturePhoto::Resultat& resultat);
     void MontreDossier();
 
     QFileSystemModel* m_modeleDossiers;
@@ -57,6 +62,7 @@ private:
     QFrame* m_panneau;
     QLabel* m_image;
     QCheckBox* m_caseApercu;
+    ChargeurPhoto* m_chargeur;
     QString m_selection;
     QString m_dossier;
     bool m_suitDossier = true;

@@ -5,6 +5,7 @@
 #include "mainwindow/TFiche.h"
 #include "mainwindow/TMessage.h"
 #include "mainwindow/TPagesFiche.h"
+#include "photos/ChargeurPhoto.h"
 #include "photos/LecturePhoto.h"
 #include "photos/TOpenDial.h"
 #include "settings/Reglages.h"
@@ -22,7 +23,8 @@ const QString Options = QStringLiteral("Options");
 TPhotos::TPhotos(TFiche& fiche)
     : QObject(&fiche), m_fiche(fiche), m_chemins(fiche.DossierImages()),
       m_cadre(qobject_cast<TCadrePhoto*>(fiche.PagesFiche()->CadrePhoto())),
-      m_cheminImagesPerso(QDir::homePath())
+      m_cheminImagesPerso(QDir::homePath()),
+      m_chargeur(new ChargeurPhoto(&LecturePhoto::DansZone, this))
 {
     ChoisitImage = [this](const QString& dossier, bool apercu) {
         Choix choix;
@@ -50,6 +52,7 @@ TPhotos::TPhotos(TFiche& fiche)
     m_cadre->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_cadre, &QWidget::customContextMenuRequested, this, &TPhotos::MenuDemande);
     connect(fiche.PagesFiche(), &TPagesFiche::LigneMontree, this, &TPhotos::MontrePhoto);
+    connect(m_chargeur, &ChargeurPhoto::Pret, this, &TPhotos::PhotoPrete);
 }
 
 void TPhotos::Lit(const Reglages& reglages)
@@ -94,6 +97,14 @@ void TPhotos::ChargerPhoto1Click()
 void TPhotos::EffacerPhoto1Click()
 {
     m_fiche.Modele()->SetCellule(Photo, m_fiche.LigneCourante(), std::string_view());
+    SansPhoto();
+}
+
+void TPhotos::SansPhoto()
+{
+    m_chargeur->Annule();
+    m_chemin.clear();
+    m_etat = LecturePhoto::Etat::Absente;
     m_cadre->SetImage(QImage());
     m_cadre->SetLegende(QStringLiteral("Photo"));
 }
@@ -104,19 +115,33 @@ void TPhotos::MontrePhoto(int ligne)
     const QString chemin = ligne >= 1 && ligne < rep.NbLignes()
                                ? m_chemins.Chemin(rep.Cellule(Photo, ligne))
                                : QString();
-    const QImage image = ImageDe(chemin);
-    m_cadre->SetImage(image);
-    m_cadre->SetLegende(image.isNull() ? QStringLiteral("Photo") : QString());
+    if (chemin.isEmpty() || !QFileInfo::exists(chemin)) {
+        SansPhoto();
+        return;
+    }
+    // The frame waits, empty, until the picture is decoded; a picture decoded lately
+    // comes at once, before Demande returns.
+    m_chemin = chemin;
+    m_cadre->SetAttente();
+    m_chargeur->Demande(chemin, m_cadre->contentsRect().size());
 }
 
-QImage TPhotos::ImageDe(const QString& chemin)
+void TPhotos::PhotoPrete(const LecturePhoto::Resultat& resultat)
 {
-    const QFileInfo info(chemin);
-    if (chemin.isEmpty() || !info.isFile()) return {};
-    const QDateTime date = info.lastModified();
-    if (m_memoire.chemin != chemin || m_memoire.date != date || m_memoire.taille != info.size()) {
-        m_memoire = {chemin, date, info.size(),
-                     LecturePhoto::PourCadre(chemin, m_cadre->contentsRect().size())};
+    m_etat = resultat.etat;
+    switch (resultat.etat) {
+    case LecturePhoto::Etat::Lue:
+        m_cadre->SetImage(resultat.image);
+        m_cadre->SetLegende(QString());
+        break;
+    case LecturePhoto::Etat::Absente:
+        m_cadre->SetImage(QImage());
+        m_cadre->SetLegende(QStringLiteral("Photo"));
+        break;
+    default:
+        m_cadre->SetImage(LecturePhoto::Remplacement(m_chemin, m_cadre->contentsRect().size(),
+                                                     LecturePhoto::TexteRemplacement(resultat)));
+        m_cadre->SetLegende(QString());
+        break;
     }
-    return m_memoire.image;
 }

@@ -1,13 +1,14 @@
 #pragma once
 
 #include "photos/CheminsPhoto.h"
+#include "photos/LecturePhoto.h"
 
-#include <QDateTime>
 #include <QImage>
 #include <QObject>
 #include <QString>
 #include <functional>
 
+class ChargeurPhoto;
 class QAction;
 class QMenu;
 class Reglages;
@@ -39,8 +40,12 @@ public:
 
     void ChargerPhoto1Click();
     void EffacerPhoto1Click();
-    // Shows the photo of record `ligne` in the frame, or the caption "Photo".
+    // Shows the photo of record `ligne` in the frame, or the caption "Photo". The
+    // picture is decoded in the background: until it comes the frame waits, empty.
     void MontrePhoto(int ligne);
+    // What the frame shows: the last picture decoded for it.
+    LecturePhoto::Etat Etat() const { return m_etat; }
+    ChargeurPhoto* Chargeur() const { return m_chargeur; }
 
     bool Apercu() const { return m_apercu; }
     const QString& CheminImagesPerso() const { return m_cheminImagesPerso; }
@@ -51,7 +56,8 @@ public:
 
 private:
     void MenuDemande(const QPoint& position);
-    QImage ImageDe(const QString& chemin);
+    void SansPhoto();
+    void PhotoPrete(const LecturePhoto::Resultat& resultat);
 
     TFiche& m_fiche;
     CheminsPhoto m_chemins;
@@ -61,11 +67,7 @@ private:
     QAction* m_effacer;
     bool m_apercu = true;
     QString m_cheminImagesPerso;
-    // The last picture decoded, so that showing the same record again costs nothing.
-    struct Memoire {
-        QString chemin;
-        QDateTime date;
-        qint64 taille = -1;
-        QImage image;
-    } m_memoire;
+    ChargeurPhoto* m_chargeur;
+    QString m_chemin; // the file the frame shows or waits for
+    LecturePhoto::Etat m_etat = LecturePhoto::Etat::Absente;
 };

@@ -1,5 +1,6 @@
 #include "DessinFiche.h"
 
+#include "photos/LecturePhoto.h"
 #include "printing/GeometrieFiche.h"
 #include "printing/PageImprimee.h"
 
@@ -25,6 +26,29 @@ QFont Arial(bool gras)
     QFont police(QStringLiteral("Arial"), 8);
     police.setBold(gras);
     return police;
+}
+
+// The picture is read from its file and reduced once, to the rectangle it takes on
+// the printer, dot for pixel; a smaller picture keeps its pixels and is stretched.
+// One the screen cannot show prints as the frame shows it: a card saying why.
+void DessinePhoto(QPainter& p, const PageImprimee& page, const GeometrieFiche& g)
+{
+    const LecturePhoto::Resultat photo = LecturePhoto::Lit(
+        page.photo, [&](const QSize& propre) { return g.Photo(propre, page.cadrePhoto).size(); });
+    switch (photo.etat) {
+    case LecturePhoto::Etat::Lue:
+        p.save();
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.drawImage(g.Photo(photo.propre, page.cadrePhoto), photo.image);
+        p.restore();
+        break;
+    case LecturePhoto::Etat::Absente:
+        break;
+    default:
+        LecturePhoto::DessineRemplacement(p, g.Rectangle(page.cadrePhoto.adjusted(1, 1, -1, -1)),
+                                          page.photo, LecturePhoto::TexteRemplacement(photo));
+        break;
+    }
 }
 
 } // namespace
@@ -74,12 +98,9 @@ void DessinFiche::DessinePage(QPainter& p, const PageImprimee& page, const Geome
         }
     }
 
-    const QRect cadre = g.Rectangle(page.cadrePhoto);
-    if (!page.photo.isNull()) {
-        p.setRenderHint(QPainter::SmoothPixmapTransform);
-        p.drawImage(g.Photo(page.photo.size(), page.cadrePhoto), page.photo);
-    }
-    p.drawRect(cadre);
+    if (!page.photo.isEmpty()) DessinePhoto(p, page, g);
+    Outils(p);
+    p.drawRect(g.Rectangle(page.cadrePhoto));
 
     Outils(p);
     p.drawRect(g.CadrePage());

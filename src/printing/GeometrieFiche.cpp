@@ -59,6 +59,10 @@ QRect GeometrieFiche::Photo(const QSize& image, const QRect& cadreEcran) const
     const double w = cadreEcran.width();
     const double h = cadreEcran.height();
     if (gw <= 0 || gh <= 0) return {};
+    // One dot is not as wide as it is high on a printer whose two resolutions differ:
+    // the proportions are kept on paper, not in dots. With equal resolutions k is 1
+    // exactly and the products are the plain ones.
+    const double k = m_sy / m_sx;
     int dw = 0;
     int dh = 0;
     if (gw <= w && gh <= h) {
@@ -66,10 +70,10 @@ QRect GeometrieFiche::Photo(const QSize& image, const QRect& cadreEcran) const
         dh = Arrondi(gh * m_sy);
     } else if (gw > gh) {
         dw = Arrondi(7 * m_sx * w / 8);
-        dh = Arrondi(gh * dw / gw);
+        dh = Arrondi(gh * dw * k / gw);
     } else {
         dh = Arrondi(7 * m_sy * h / 8);
-        dw = Arrondi(gw * dh / gh);
+        dw = Arrondi(gw * dh / k / gh);
     }
     const QRect cadre = Rectangle(cadreEcran);
     return QRect(cadre.left() + Arrondi((w * m_sx - dw) / 2),

@@ -35,7 +35,9 @@ public:
     // The title's rectangle: centred in the band for a text tw × th, reaching
     // round((W − 3)·sx) right and round((H − 3)·sy) down from its corner.
     QRect Titre(int tw, int th) const;
-    // The photo's rectangle in the printed frame, for an image of `image` pixels.
+    // The photo's rectangle in the printed frame, for an image of `image` pixels: its
+    // own size scaled when it fits the frame on screen, otherwise seven eighths of the
+    // frame along its longer side; its proportions kept on paper.
     QRect Photo(const QSize& image, const QRect& cadreEcran) const;
     // Where line `y` of a notes box of printed rectangle `r` starts.
     QPoint DebutLigneNotes(const QRect& r, int y) const;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QImage>
 #include <QRect>
 #include <QString>
 #include <QStringList>
@@ -8,7 +7,7 @@
 
 // What the record print takes from a record page as the screen shows it: every
 // caption and box with its place on the page (screen pixels), its text, the notes
-// lines as wrapped on screen, and the photo with its frame.
+// lines as wrapped on screen, and the photo's file with its frame.
 struct PageImprimee {
     enum class Sorte { Libelle, Liste, Edition, Notes };
     struct Element {
@@ -23,5 +22,6 @@ struct PageImprimee {
     QSize taille{624, 352};
     std::vector<Element> elements; // in the page's control order
     QRect cadrePhoto{472, 8, 137, 137};
-    QImage photo; // null: no photo
+    // The picture file, read again at the printer's resolution; empty: no photo.
+    QString photo;
 };

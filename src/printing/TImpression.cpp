@@ -3,7 +3,6 @@
 #include "photos/CheminsPhoto.h"
 
 #include "mainwindow/CurseurOccupe.h"
-#include "mainwindow/TCadrePhoto.h"
 #include "mainwindow/TFiche.h"
 #include "mainwindow/TGrille.h"
 #include "mainwindow/TMessage.h"
@@ -248,16 +247,11 @@ PageImprimee TImpression::Releve() const
     PageImprimee r;
     r.titre = m_fiche.windowTitle() + QString::fromUtf8(suffixes[index]);
     r.taille = page->minimumSize();
-    const auto* cadre = static_cast<const TCadrePhoto*>(pages->CadrePhoto());
-    r.cadrePhoto = cadre->geometry();
-    if (cadre->AUneImage()) {
-        r.photo = cadre->Image();
-    } else {
-        // Only a bare name, inside the images folder, is ever opened.
-        const QString chemin = CheminsPhoto(m_fiche.DossierImages())
-                                   .Chemin(m_fiche.Rep().Cellule(Photo, m_fiche.LigneCourante()));
-        if (!chemin.isEmpty()) r.photo = QImage(chemin);
-    }
+    r.cadrePhoto = pages->CadrePhoto()->geometry();
+    // Only a bare name, inside the images folder, is ever opened; the print reads the
+    // file itself, at the printer's resolution, not the frame's small copy.
+    r.photo = CheminsPhoto(m_fiche.DossierImages())
+                  .Chemin(m_fiche.Rep().Cellule(Photo, m_fiche.LigneCourante()));
     for (const QWidget* w : page->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
         if (!w->isVisibleTo(page)) continue;
         PageImprimee::Element e{S::Libelle, w->geometry(), {}, Qt::AlignLeft, {}};
@@ -281,6 +275,15 @@ PageImprimee TImpression::Releve() const
     return r;
 }
 
+void TImpression::DessineFiche(QPainter& peintre, const PageImprimee& page) const
+{
+    const QPaintDevice* device = peintre.device();
+    const GeometrieFiche geometrie(double(device->logicalDpiX()) / m_fiche.logicalDpiX(),
+                                   double(device->logicalDpiY()) / m_fiche.logicalDpiY(),
+                                   device->width(), device->height(), page.taille);
+    DessinFiche::DessinePage(peintre, page, geometrie);
+}
+
 bool TImpression::ImprimeFiche()
 {
     ChoixImpression choix = ChoixPropose();
@@ -301,10 +304,7 @@ bool TImpression::ImprimeFiche()
         Echec(raison);
         return false;
     }
-    const GeometrieFiche geometrie(double(imprimante.logicalDpiX()) / m_fiche.logicalDpiX(),
-                                   double(imprimante.logicalDpiY()) / m_fiche.logicalDpiY(),
-                                   imprimante.width(), imprimante.height(), page.taille);
-    DessinFiche::DessinePage(travail.Peintre(), page, geometrie);
+    DessineFiche(travail.Peintre(), page);
     raison = travail.Termine();
     if (!raison.isEmpty()) {
         Echec(raison);

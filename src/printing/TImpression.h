@@ -9,6 +9,7 @@
 #include <QString>
 #include <functional>
 
+class QPainter;
 class QPrinter;
 class QProgressDialog;
 class TCopyOpt;
@@ -41,6 +42,9 @@ public:
     bool ImprimeFiche();
     // The record page shown as the print takes it.
     PageImprimee Releve() const;
+    // Draws `page` on the painter's device (a printer, or any surface), scaled from
+    // the window's pixels per inch to the device's, axis by axis.
+    void DessineFiche(QPainter& peintre, const PageImprimee& page) const;
 
     // The print dialog and the font dialog; tests replace them.
     std::function<bool(ChoixImpression& choix, int options)> ChoisitImpression;

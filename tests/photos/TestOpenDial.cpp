@@ -1,7 +1,9 @@
 // The photo picker: what its list offers, the preview, and when it lets OK close it.
 
+#include "OutilsImages.h"
 #include "Registre.h"
 
+#include "photos/ChargeurPhoto.h"
 #include "photos/GeometrieApercu.h"
 #include "photos/TOpenDial.h"
 
@@ -69,16 +71,17 @@ private slots:
 
         d.Fichiers()->setCurrentIndex(d.ModeleFichiers()->index(Chemin("petit.png")));
         QCOMPARE(d.Selection(), Chemin("petit.png"));
-        QVERIFY(d.ImageApercu()->isVisible());
+        QTRY_VERIFY(d.ImageApercu()->isVisible());
         QCOMPARE(d.ImageApercu()->geometry(), QRect(26, 47, 100, 50));
         d.SelectionneFichier(Chemin("GRAND.JPG"));
+        QTRY_VERIFY(d.ImageApercu()->isVisible());
         QCOMPARE(d.ImageApercu()->geometry(), QRect(15, 42, 122, 61));
         QCOMPARE(d.ImageApercu()->pixmap().size(), QSize(122, 61));
         d.grab().save(QDir::tempPath() + "/carnet-opendial.png");
 
         // A file Qt cannot decode still shows a placeholder of the limits' size.
         d.SelectionneFichier(Chemin("plan.wmf"));
-        QVERIFY(d.ImageApercu()->isVisible());
+        QTRY_VERIFY(d.ImageApercu()->isVisible());
         QCOMPARE(d.ImageApercu()->geometry(), QRect(15, 14, 122, 116));
 
         // "Aperçu" hides the panel at once and shows it again with the selection.
@@ -88,7 +91,61 @@ private slots:
         d.SelectionneFichier(Chemin("petit.png"));
         d.CaseApercu()->click();
         QVERIFY(d.PanneauApercu()->isVisible());
+        QTRY_VERIFY(d.ImageApercu()->isVisible());
         QCOMPARE(d.ImageApercu()->geometry(), QRect(26, 47, 100, 50));
+    }
+
+    // The preview never holds the picker: selecting a picture shows an empty panel at
+    // once, the picture (or the card saying why not) later; a two-colour picture
+    // keeps its colours; a named pipe is refused without being opened.
+    void apercuSansAttente_data()
+    {
+        QTest::addColumn<QString>("nom");
+        QTest::addColumn<QSize>("taille"); // 1-bit red PNG; empty: a named pipe
+        QTest::addColumn<QRect>("attendu");
+        QTest::addColumn<bool>("rouge");
+        QTest::newRow("20000 x 20000")
+            << "geante.png" << QSize(20000, 20000) << QRect(15, 14, 122, 116) << false;
+        QTest::newRow("two colours, 300 x 300")
+            << "rouge.png" << QSize(300, 300) << QRect(18, 14, 116, 116) << true;
+        QTest::newRow("two colours, 400 x 100")
+            << "rouge.png" << QSize(400, 100) << QRect(15, 57, 122, 30) << true; // 30.5 to 30
+        QTest::newRow("named pipe") << "tube.png" << QSize() << QRect(15, 14, 122, 116) << false;
+    }
+    void apercuSansAttente()
+    {
+        QFETCH(QString, nom);
+        QFETCH(QSize, taille);
+        QFETCH(QRect, attendu);
+        QFETCH(bool, rouge);
+        const QString chemin = m_dossier->filePath(nom);
+        std::unique_ptr<OutilsImages::GardeTube> tube;
+        if (taille.isEmpty()) {
+            tube = std::make_unique<OutilsImages::GardeTube>(chemin);
+            QVERIFY(tube->Cree());
+        } else {
+            QVERIFY(OutilsImages::Ecrit(
+                chemin, OutilsImages::PngUni(taille.width(), taille.height(), Qt::red, true)));
+        }
+        TOpenDial d(m_dossier->path(), true);
+        d.show();
+        d.SelectionneFichier(chemin);
+        QVERIFY(d.Chargeur()->EnAttente());
+        QVERIFY(!d.ImageApercu()->isVisible());
+        QTRY_VERIFY(d.ImageApercu()->isVisible());
+        QCOMPARE(d.ImageApercu()->geometry(), attendu);
+        const QImage image = d.ImageApercu()->pixmap().toImage();
+        QCOMPARE(image.size(), attendu.size());
+        int rouges = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                rouges += image.pixelColor(x, y) == QColor(Qt::red);
+        QCOMPARE(rouges, rouge ? image.width() * image.height() : 0);
+        if (tube) QVERIFY(!tube->Ouvert());
+        d.grab().save(QDir::tempPath() + "/carnet-opendial-" + nom + ".png");
+        // OK takes only a regular file.
+        d.DemandeOk();
+        QCOMPARE(d.isVisible(), bool(tube));
     }
 
     // OK and a double-click close the picker only on an existing file.

@@ -1,6 +1,7 @@
 // Photos: the preview's geometry, the bare-name rule, the copy into the images folder,
 // the frame of a main window and its context menu.
 
+#include "OutilsImages.h"
 #include "Registre.h"
 
 #include "mainwindow/ModeleRepertoire.h"
@@ -8,6 +9,7 @@
 #include "mainwindow/TFiche.h"
 #include "mainwindow/TMessage.h"
 #include "mainwindow/TPagesFiche.h"
+#include "photos/ChargeurPhoto.h"
 #include "photos/CheminsPhoto.h"
 #include "photos/GeometrieApercu.h"
 #include "photos/LecturePhoto.h"
@@ -20,8 +22,11 @@
 #include <QFile>
 #include <QImage>
 #include <QMenu>
+#include <QScopeGuard>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 #include <memory>
 
 namespace
@@ -52,33 +57,34 @@ QByteArray Lit(const QString& chemin)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(absent)");
 }
 
-quint32 Crc32(const QByteArray& octets)
-{
-    quint32 crc = 0xFFFFFFFFu;
-    for (const char c : octets) {
-        crc ^= quint8(c);
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
 // A PNG whose header claims a picture far too large to decode.
 QByteArray PngGeant()
 {
-    auto bloc = [](const char* type, const QByteArray& donnees) {
-        QByteArray b;
-        QDataStream(&b, QIODevice::WriteOnly) << quint32(donnees.size());
-        const QByteArray corps = QByteArray(type) + donnees;
-        QByteArray crc;
-        QDataStream(&crc, QIODevice::WriteOnly) << Crc32(corps);
-        return b + corps + crc;
-    };
     QByteArray entete;
     QDataStream(&entete, QIODevice::WriteOnly) << quint32(200000) << quint32(200000) << quint8(8)
                                                << quint8(6) << quint8(0) << quint8(0) << quint8(0);
-    return QByteArray("\x89PNG\r\n\x1A\n") + bloc("IHDR", entete) +
-           bloc("IDAT", QByteArray::fromHex("789c030000000001")) + bloc("IEND", QByteArray());
+    return QByteArray("\x89PNG\r\n\x1A\n") + OutilsImages::BlocPng("IHDR", entete) +
+           OutilsImages::BlocPng("IDAT", QByteArray::fromHex("789c030000000001")) +
+           OutilsImages::BlocPng("IEND", QByteArray());
+}
+
+// A picture of one colour, in the 24-bit BMP format: two of the same size take the
+// same number of bytes.
+void Bmp(const QString& chemin, QSize taille, QColor couleur)
+{
+    QImage image(taille, QImage::Format_RGB32);
+    image.fill(couleur);
+    QVERIFY2(image.save(chemin, "BMP"), qPrintable(chemin));
+}
+
+// How many pixels of the picture are not of that colour.
+int Autres(const QImage& image, QColor couleur)
+{
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) != couleur) ++n;
+    return n;
 }
 
 QColor Centre(const QImage& image)
@@ -242,6 +248,7 @@ private slots:
         m_choix = {true, Chemin("ailleurs/chat.jpg"), Chemin("ailleurs"), false};
         QVERIFY(!m_fiche->Rep().Modifie());
         m_photos->ChargerPhoto1Click();
+        QTRY_VERIFY(!Cadre()->EnAttente());
         QCOMPARE(m_pickers, 1);
         QVERIFY(TMessage::Historique().empty());
         QCOMPARE(Cellule(), std::string("chat.jpg"));
@@ -271,9 +278,11 @@ private slots:
         m_photos->ChargerPhoto1Click();
         QCOMPARE(Cellule(2), std::string("chat.jpg"));
         QCOMPARE(Lit(Images() + "/chat.jpg"), premier);
+        QTRY_VERIFY(!Cadre()->EnAttente());
         QCOMPARE(Centre(Cadre()->Image()), QColor(Qt::blue));
         m_fiche->BeginBtnClick();
         m_fiche->EndBtnClick();
+        QTRY_VERIFY(!Cadre()->EnAttente());
         QCOMPARE(Centre(Cadre()->Image()), QColor(Qt::blue));
         QCOMPARE(m_photos->CheminImagesPerso(), Chemin("autre"));
     }
@@ -298,6 +307,7 @@ private slots:
         m_fiche->Modele()->SetCellule(Photo, 1, "chat.png");
         m_fiche->Dupliquer1Click();
         QCOMPARE(Cellule(2), std::string("chat.png"));
+        QTRY_VERIFY(!Cadre()->EnAttente());
         QVERIFY(Cadre()->AUneImage());
     }
 
@@ -311,13 +321,18 @@ private slots:
         QTest::newRow("name Windows-1252 cannot hold") << 1 << U("Le nom du fichier « 猫.png »");
         QTest::newRow("images folder is a file") << 2 << U("Impossible de copier la photo");
         QTest::newRow("file gone meanwhile") << 3 << U("Le fichier « ");
+        QTest::newRow("named pipe") << 4 << U("Impossible de copier la photo");
     }
     void echecsNeChangentRien()
     {
         QFETCH(int, cas);
         QFETCH(QString, message);
         const QString source = Chemin(cas == 1 ? U("ailleurs/猫.png") : U("ailleurs/chien.png"));
-        Image(source, {10, 10}, Qt::red);
+        std::unique_ptr<OutilsImages::GardeTube> tube;
+        if (cas == 4)
+            tube = std::make_unique<OutilsImages::GardeTube>(source);
+        else
+            Image(source, {10, 10}, Qt::red);
         m_fiche->Modele()->SetCellule(Photo, 1, "avant.png");
         m_fiche->Rep().SetModifie(false);
         if (cas == 2) {
@@ -338,7 +353,12 @@ private slots:
                      qPrintable(TMessage::DernierTexte()));
         }
         if (cas == 2) QCOMPARE(Lit(Images()), QByteArray("pas un dossier"));
-        QCOMPARE(QDir(Images()).entryList(QDir::Files).size(), 0);
+        if (cas == 4) {
+            QVERIFY2(TMessage::DernierTexte().contains(U("pas un fichier ordinaire")),
+                     qPrintable(TMessage::DernierTexte()));
+            QVERIFY(!tube->Ouvert());
+        }
+        QCOMPARE(QDir(Images()).entryList(QDir::Files | QDir::System).size(), 0);
     }
 
     void dossierImagesRecree()
@@ -376,10 +396,254 @@ private slots:
             QCOMPARE(LecturePhoto::Taille(Images() + "/" + nom), QSize(200000, 200000));
         m_fiche->Modele()->SetCellule(Photo, 1, CodePage::Octets(cellule));
         m_fiche->AfficheFiche();
+        QTRY_VERIFY(!Cadre()->EnAttente());
         QCOMPARE(Cadre()->AUneImage(), image);
         QCOMPARE(Cadre()->Legende(), image ? QString() : U("Photo"));
         if (image) QCOMPARE(Cadre()->Image().size(), Cadre()->contentsRect().size());
         QCOMPARE(Cellule(), CodePage::Octets(cellule)); // a missing file keeps its name
+    }
+
+    // Decoding never holds the window: the record shows at once with the frame
+    // waiting, empty; the picture, or the card saying why it is not shown, comes
+    // later. A picture past the pixel budget is refused from its header.
+    void grandeImageNeBloquePas_data()
+    {
+        QTest::addColumn<QSize>("taille");
+        QTest::addColumn<int>("etat");
+        QTest::addColumn<QSize>("cadre");
+        QTest::newRow("20000 x 20000, refused from its header")
+            << QSize(20000, 20000) << int(LecturePhoto::Etat::TropGrande) << QSize(135, 135);
+        QTest::newRow("8001 x 8000, just past the budget")
+            << QSize(8001, 8000) << int(LecturePhoto::Etat::TropGrande) << QSize(135, 135);
+        QTest::newRow("3000 x 2000, decoded in the background")
+            << QSize(3000, 2000) << int(LecturePhoto::Etat::Lue) << QSize(135, 90);
+    }
+    void grandeImageNeBloquePas()
+    {
+        QFETCH(QSize, taille);
+        QFETCH(int, etat);
+        QFETCH(QSize, cadre);
+        QVERIFY(OutilsImages::Ecrit(
+            Images() + "/grande.png",
+            OutilsImages::PngUni(taille.width(), taille.height(), Qt::red, true)));
+        m_fiche->Modele()->SetCellule(Photo, 1, "grande.png");
+        m_fiche->Rep().SetModifie(false);
+        m_fiche->AfficheFiche();
+        QVERIFY(Cadre()->EnAttente());
+        QVERIFY(!Cadre()->AUneImage());
+        QCOMPARE(Cadre()->Legende(), QString());
+        QTRY_VERIFY(!Cadre()->EnAttente());
+        QCOMPARE(int(m_photos->Etat()), etat);
+        QVERIFY(Cadre()->AUneImage());
+        QCOMPARE(Cadre()->Image().size(), cadre);
+        if (etat == int(LecturePhoto::Etat::Lue)) {
+            QCOMPARE(Autres(Cadre()->Image(), Qt::red), 0);
+        } else {
+            // The grey card, not a red picture.
+            QCOMPARE(Cadre()->Image().pixelColor(10, 10), QColor(236, 236, 236));
+            Cadre()->grab().save(QDir::tempPath() + "/carnet-cadre-trop-grande.png");
+        }
+        QCOMPARE(Cellule(), std::string("grande.png"));
+        QVERIFY(!m_fiche->Rep().Modifie());
+    }
+
+    // A slow picture whose record was left never replaces the picture of the record
+    // shown after it, however late it comes.
+    void resultatPerimeJamaisMontre()
+    {
+        QThreadPool::globalInstance()->setMaxThreadCount(
+            qMax(2, QThreadPool::globalInstance()->maxThreadCount()));
+        Image(Images() + "/lente.png", {40, 40}, Qt::blue);
+        Image(Images() + "/rapide.png", {40, 40}, Qt::green);
+        m_fiche->Modele()->SetCellule(Photo, 1, "lente.png");
+        m_fiche->Ajouter1Click();
+        m_fiche->Modele()->SetCellule(Photo, 2, "rapide.png");
+        QSemaphore feu;
+        // A failure below must not leave a decoding thread waiting for ever.
+        bool libre = false;
+        const auto libere = qScopeGuard([&] {
+            if (!libre) feu.release();
+        });
+        std::atomic<int> lentes{0};
+        m_photos->Chargeur()->Decodeur = [&](const QString& chemin,
+                                             const LecturePhoto::Cible& cible) {
+            if (chemin.endsWith("lente.png")) {
+                ++lentes;
+                feu.acquire();
+            }
+            return LecturePhoto::Lit(chemin, cible);
+        };
+        m_fiche->AllerA(0, 1);
+        QTRY_COMPARE(lentes.load(), 1); // the slow decode has started
+        m_fiche->AllerA(0, 2);
+        QTRY_VERIFY(!Cadre()->EnAttente());
+        QCOMPARE(Centre(Cadre()->Image()), QColor(Qt::green));
+        feu.release();
+        libre = true;
+        QThreadPool::globalInstance()->waitForDone();
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        QCOMPARE(Centre(Cadre()->Image()), QColor(Qt::green));
+        QVERIFY(!Cadre()->EnAttente());
+    }
+
+    // Going back to a record whose picture was decoded lately shows it at once.
+    void retourImmediat()
+    {
+        Image(Images() + "/un.png", {40, 40}, Qt::blue);
+        Image(Images() + "/deux.png", {40, 40}, Qt::green);
+        m_fiche->Modele()->SetCellule(Photo, 1, "un.png");
+        m_fiche->Ajouter1Click();
+        m_fiche->Modele()->SetCellule(Photo, 2, "deux.png");
+        m_fiche->AllerA(0, 1);
+        QTRY_VERIFY(!Cadre()->EnAttente());
+        m_fiche->AllerA(0, 2);
+        QTRY_VERIFY(!Cadre()->EnAttente());
+        m_fiche->AllerA(0, 1);
+        QVERIFY(!Cadre()->EnAttente());
+        QCOMPARE(Centre(Cadre()->Image()), QColor(Qt::blue));
+    }
+
+    // A picture replaced by another of the same byte size, even with the same date,
+    // shows the new one.
+    void remplaceeMemeTaille_data()
+    {
+        QTest::addColumn<bool>("parRenommage");
+        QTest::newRow("rewritten in place, date restored") << false;
+        QTest::newRow("replaced by renaming, date restored") << true;
+    }
+    void remplaceeMemeTaille()
+    {
+        QFETCH(bool, parRenommage);
+        const QString chemin = Images() + "/chat.bmp";
+        Bmp(chemin, {40, 40}, Qt::blue);
+        const QDateTime date = QFileInfo(chemin).lastModified();
+        m_fiche->Modele()->SetCellule(Photo, 1, "chat.bmp");
+        m_fiche->AfficheFiche();
+        QTRY_VERIFY(!Cadre()->EnAttente());
+        QCOMPARE(Centre(Cadre()->Image()), QColor(Qt::blue));
+        const qint64 octets = QFileInfo(chemin).size();
+        if (parRenommage) {
+            Bmp(Chemin("vert.bmp"), {40, 40}, Qt::green);
+            QVERIFY(QFile::remove(chemin));
+            QVERIFY(QFile::rename(Chemin("vert.bmp"), chemin));
+        } else {
+            Bmp(chemin, {40, 40}, Qt::green);
+        }
+        {
+            QFile f(chemin);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.setFileTime(date, QFileDevice::FileModificationTime));
+        }
+        QCOMPARE(QFileInfo(chemin).size(), octets);
+        QCOMPARE(QFileInfo(chemin).lastModified(), date);
+        m_fiche->AfficheFiche();
+        QTRY_VERIFY(!Cadre()->EnAttente());
+        QCOMPARE(Centre(Cadre()->Image()), QColor(Qt::green));
+    }
+
+    // Too large one way only is too large: the picture is reduced to fit.
+    void tropGrandeDansUnSens_data()
+    {
+        QTest::addColumn<QSize>("taille");
+        QTest::addColumn<QSize>("attendue");
+        QTest::newRow("too wide only") << QSize(300, 100) << QSize(135, 45);
+        QTest::newRow("too high only") << QSize(100, 300) << QSize(45, 135);
+        QTest::newRow("one pixel too wide") << QSize(136, 68) << QSize(135, 67);
+        QTest::newRow("fits: own size") << QSize(135, 20) << QSize(135, 20);
+    }
+    void tropGrandeDansUnSens()
+    {
+        QFETCH(QSize, taille);
+        QFETCH(QSize, attendue);
+        Image(Images() + "/photo.png", taille, Qt::blue);
+        m_fiche->Modele()->SetCellule(Photo, 1, "photo.png");
+        m_fiche->AfficheFiche();
+        QTRY_VERIFY(!Cadre()->EnAttente());
+        QCOMPARE(Cadre()->Image().size(), attendue);
+        QCOMPARE(Autres(Cadre()->Image(), Qt::blue), 0);
+    }
+
+    // A two-colour picture larger than the frame keeps its colours once reduced.
+    void deuxCouleurs_data()
+    {
+        QTest::addColumn<QString>("nom");
+        QTest::addColumn<QSize>("taille");
+        QTest::addColumn<QSize>("attendue");
+        QTest::newRow("1-bit png, larger") << "rouge.png" << QSize(300, 300) << QSize(135, 135);
+        QTest::newRow("1-bit png, wider") << "rouge.png" << QSize(400, 100) << QSize(135, 33);
+        QTest::newRow("1-bit png, smaller") << "rouge.png" << QSize(50, 50) << QSize(50, 50);
+        QTest::newRow("1-bit bmp, larger") << "rouge.bmp" << QSize(300, 300) << QSize(135, 135);
+    }
+    void deuxCouleurs()
+    {
+        QFETCH(QString, nom);
+        QFETCH(QSize, taille);
+        QFETCH(QSize, attendue);
+        const QString chemin = Images() + "/" + nom;
+        if (nom.endsWith(".png")) {
+            QVERIFY(OutilsImages::Ecrit(
+                chemin, OutilsImages::PngUni(taille.width(), taille.height(), Qt::red, true)));
+        } else {
+            QImage mono(taille, QImage::Format_Mono);
+            mono.setColorTable({qRgb(255, 0, 0), qRgb(0, 0, 0)});
+            mono.fill(0);
+            QVERIFY(mono.save(chemin, "BMP"));
+        }
+        m_fiche->Modele()->SetCellule(Photo, 1, CodePage::Octets(nom));
+        m_fiche->AfficheFiche();
+        QTRY_VERIFY(!Cadre()->EnAttente());
+        QCOMPARE(Cadre()->Image().size(), attendue);
+        QCOMPARE(Autres(Cadre()->Image(), Qt::red), 0);
+        Cadre()->grab().save(QDir::tempPath() + "/carnet-cadre-deux-couleurs.png");
+    }
+
+    // A photo name that is a named pipe is refused without being opened.
+    void tubeRefuse()
+    {
+        OutilsImages::GardeTube tube(Images() + "/tube.png");
+        QVERIFY(tube.Cree());
+        m_fiche->Modele()->SetCellule(Photo, 1, "tube.png");
+        m_fiche->AfficheFiche();
+        QTRY_VERIFY(!Cadre()->EnAttente());
+        QCOMPARE(int(m_photos->Etat()), int(LecturePhoto::Etat::Refusee));
+        QVERIFY(Cadre()->AUneImage()); // the card
+        QCOMPARE(Cadre()->Image().pixelColor(10, 10), QColor(236, 236, 236));
+        QVERIFY(!tube.Ouvert());
+        const LecturePhoto::Resultat r = LecturePhoto::Lit(Images() + "/tube.png");
+        QCOMPARE(int(r.etat), int(LecturePhoto::Etat::Refusee));
+        QVERIFY2(r.raison.contains(U("pas un fichier ordinaire")), qPrintable(r.raison));
+        QVERIFY(!tube.Ouvert());
+    }
+
+    // Formats told by their extension alone, and pictures whose extension lies.
+    void formatsLus_data()
+    {
+        QTest::addColumn<QString>("nom");
+        QTest::addColumn<QByteArray>("contenu");
+        QByteArray tga(18, '\0'); // uncompressed true colour, 2 x 2, bottom-up
+        tga[2] = 2;
+        tga[12] = 2;
+        tga[14] = 2;
+        tga[16] = 24;
+        tga += QByteArray::fromHex("ff0000").repeated(4);                 // blue, green, red order
+        tga += QByteArray(8, '\0') + QByteArray("TRUEVISION-XFILE.", 18); // version 2.0
+        QTest::newRow("tga, no signature") << "bleu.tga" << tga;
+        QTest::newRow("png named .jpg")
+            << "bleu.jpg" << OutilsImages::PngUni(20, 20, Qt::blue, false);
+        QTest::newRow("png named .bmp, 1-bit")
+            << "bleu.bmp" << OutilsImages::PngUni(300, 30, Qt::blue, true);
+    }
+    void formatsLus()
+    {
+        QFETCH(QString, nom);
+        QFETCH(QByteArray, contenu);
+        QVERIFY(OutilsImages::Ecrit(Images() + "/" + nom, contenu));
+        m_fiche->Modele()->SetCellule(Photo, 1, CodePage::Octets(nom));
+        m_fiche->AfficheFiche();
+        QTRY_VERIFY(!Cadre()->EnAttente());
+        QCOMPARE(int(m_photos->Etat()), int(LecturePhoto::Etat::Lue));
+        QCOMPARE(Autres(Cadre()->Image(), Qt::blue), 0);
     }
 
     // The frame's right-click menu.

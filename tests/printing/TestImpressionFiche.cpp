@@ -1,6 +1,6 @@
+#include "OutilsImages.h"
 #include "Registre.h"
 
-#include "mainwindow/TCadrePhoto.h"
 #include "mainwindow/TFiche.h"
 #include "mainwindow/TMessage.h"
 #include "mainwindow/TPagesFiche.h"
@@ -11,12 +11,13 @@
 #include "records/FichierRep.h"
 #include "records/Repertoire.h"
 
+#include <QDir>
 #include <QFile>
+#include <QPainter>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -98,6 +99,22 @@ class TestImpressionFiche : public QObject
             p.Fiche()->grab().save(dossier + u"/fiche%1.png"_s.arg(page));
         }
         return Mots(m_pdf);
+    }
+
+    // The size of each picture in the PDF, as pdfimages lists them.
+    static QStringList Images(const QString& pdf)
+    {
+        QProcess p;
+        p.start(u"pdfimages"_s, {u"-list"_s, pdf});
+        p.waitForFinished(60000);
+        QStringList tailles;
+        const QStringList lignes = QString::fromUtf8(p.readAllStandardOutput()).split('\n');
+        for (const QString& ligne : lignes.mid(2)) {
+            const QStringList champs = ligne.simplified().split(' ');
+            if (champs.size() > 4 && champs.at(2) == u"image"_s)
+                tailles << champs.at(3) + 'x' + champs.at(4);
+        }
+        return tailles;
     }
 
     QImage Rendu(int ppp) const
@@ -269,8 +286,6 @@ private slots:
         rouge.fill(Qt::red);
         const QString dehors = QDir(p->Fiche()->DossierImages()).filePath("../dehors.png");
         QVERIFY(rouge.save(dehors));
-        auto* cadre = static_cast<TCadrePhoto*>(p->Fiche()->PagesFiche()->CadrePhoto());
-        cadre->SetImage(QImage());
         Imprime(*p, TFiche::PagePrive);
         const QImage page = Rendu(50);
         int rouges = 0;
@@ -283,6 +298,134 @@ private slots:
         QCOMPARE(rouges, 0);
     }
 
+    // A photo that is a named pipe, or past the pixel budget, is never read: the print
+    // ends, with the card the frame shows in its place.
+    void photoTubeOuTropGrande_data()
+    {
+        QTest::addColumn<QString>("nom");
+        QTest::addColumn<QStringList>("carte");
+        QTest::newRow("named pipe") << u"tube.png"_s << QStringList{u"Image"_s, u"non"_s};
+        QTest::newRow("20000 x 20000")
+            << u"geante.png"_s << QStringList{u"trop"_s, u"grande"_s, u"20000"_s};
+    }
+    void photoTubeOuTropGrande()
+    {
+        QFETCH(QString, nom);
+        QFETCH(QStringList, carte);
+        Repertoire rep;
+        rep.SetCellule(Nom, 1, "Dupont");
+        rep.SetCellule(Photo, 1, CodePage::Octets(nom));
+        auto p = Demarre(rep);
+        const QString chemin = p->Fiche()->DossierImages() + '/' + nom;
+        std::unique_ptr<OutilsImages::GardeTube> tube;
+        if (nom == u"tube.png"_s) {
+            tube = std::make_unique<OutilsImages::GardeTube>(chemin);
+            QVERIFY(tube->Cree());
+        } else {
+            QVERIFY(OutilsImages::Ecrit(chemin, OutilsImages::PngUni(20000, 20000, Qt::red, true)));
+        }
+        const QList<Mot> mots = Imprime(*p, TFiche::PagePrive);
+        if (tube) QVERIFY2(!tube->Ouvert(), "the print opened the pipe");
+        QVERIFY(TMessage::Historique().empty());
+        QStringList textes;
+        for (const Mot& m : mots)
+            textes << m.texte;
+        QVERIFY2(textes.contains(u"Dupont"_s), qPrintable(textes.join(' ')));
+        for (const QString& mot : carte)
+            QVERIFY2(textes.contains(mot), qPrintable(mot + u" missing: "_s + textes.join(' ')));
+        QVERIFY(Images(m_pdf).isEmpty());
+    }
+
+    // The photo is read from its file and scaled once to the rectangle it takes on
+    // the device, dot for pixel, on a device whose two resolutions differ (300 dots
+    // per inch across, 600 down, under a 96-pixel window: 3.125 and 6.25 dots a
+    // pixel). Every number below is worked out by hand from the page's layout:
+    //   ox = round((2000 - 624 * 3.125) / 2) = 25
+    //   oy = round((6000 / 2 - 352 * 6.25) / 2) = 400, oy2 = 400 + round(187.5) = 588
+    //   frame (472, 8, 137, 137): left 25 + 1475 = 1500, top 588 + 50 = 638,
+    //   428.125 dots wide, 856.25 high.
+    // The picture keeps its proportions on paper, not in dots.
+    void photoResolutionsInegales_data()
+    {
+        QTest::addColumn<QSize>("taille");
+        QTest::addColumn<QRect>("attendu");
+        // dw = round(7 * 3.125 * 137 / 8) = round(374.6) = 375; dh = 200/400 * 375 * 2
+        QTest::newRow("400 x 200, larger") << QSize(400, 200) << QRect(1527, 879, 375, 375);
+        // dw = 375, dh = 100/300 * 375 * 2 = 250; top 638 + round(303.125)
+        QTest::newRow("300 x 100, too wide only") << QSize(300, 100) << QRect(1527, 941, 375, 250);
+        // dh = round(7 * 6.25 * 137 / 8) = round(749.2) = 749; dw = round(749 / 3 / 2)
+        // = round(124.83) = 125; left 1500 + round(151.5625), top 638 + round(53.625)
+        QTest::newRow("100 x 300, too high only") << QSize(100, 300) << QRect(1652, 692, 125, 749);
+        // Fits: dw = round(312.5) = 312, dh = round(312.5) = 312 (halves to even);
+        // left 1500 + round(58.0625), top 638 + round(272.125)
+        QTest::newRow("100 x 50, fits") << QSize(100, 50) << QRect(1558, 910, 312, 312);
+    }
+    void photoResolutionsInegales()
+    {
+        QFETCH(QSize, taille);
+        QFETCH(QRect, attendu);
+        Repertoire rep;
+        rep.SetCellule(Nom, 1, "Dupont");
+        rep.SetCellule(Photo, 1, "rayures.png");
+        auto p = Demarre(rep);
+        QCOMPARE(p->Fiche()->logicalDpiX(), 96);
+        QCOMPARE(p->Fiche()->logicalDpiY(), 96);
+        // Red and blue stripes four pixels wide: a copy reduced twice comes out blurred.
+        QImage rayures(taille, QImage::Format_RGB32);
+        for (int x = 0; x < taille.width(); ++x)
+            for (int y = 0; y < taille.height(); ++y)
+                rayures.setPixel(x, y, (x / 4) % 2 ? qRgb(0, 0, 255) : qRgb(255, 0, 0));
+        const QString chemin = p->Fiche()->DossierImages() + u"/rayures.png"_s;
+        QVERIFY(rayures.save(chemin));
+
+        QImage surface(2000, 6000, QImage::Format_RGB32);
+        surface.setDotsPerMeterX(11811); // 300 dots per inch
+        surface.setDotsPerMeterY(23622); // 600
+        QCOMPARE(surface.logicalDpiX(), 300);
+        QCOMPARE(surface.logicalDpiY(), 600);
+        surface.fill(Qt::white);
+        {
+            QPainter peintre(&surface);
+            p->Impression()->DessineFiche(peintre, p->Impression()->Releve());
+        }
+        // The page frame and the photo frame, by hand too.
+        for (const QPoint coin : {QPoint(25, 588), QPoint(25 + 1950, 588 + 2200), QPoint(1500, 638),
+                                  QPoint(1500 + 428, 638 + 856)})
+            QVERIFY2(qGray(surface.pixel(coin)) < 128,
+                     qPrintable(u"%1,%2"_s.arg(coin.x()).arg(coin.y())));
+
+        QRect vu;
+        for (int y = 0; y < surface.height(); ++y)
+            for (int x = 0; x < surface.width(); ++x) {
+                const QColor c = surface.pixelColor(x, y);
+                if (qMax(c.red(), c.blue()) > 120 && c.green() < 100)
+                    vu = vu.united(QRect(x, y, 1, 1));
+            }
+        QCOMPARE(vu, attendu);
+
+        // It is the file scaled once to the rectangle.
+        {
+            const QImage reference =
+                QImage(chemin)
+                    .convertToFormat(QImage::Format_RGB32)
+                    .scaled(attendu.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            const QImage imprimee = surface.copy(attendu);
+            qint64 ecart = 0;
+            for (int y = 0; y < reference.height(); ++y)
+                for (int x = 0; x < reference.width(); ++x) {
+                    const QRgb a = reference.pixel(x, y);
+                    const QRgb b = imprimee.pixel(x, y);
+                    ecart += qAbs(qRed(a) - qRed(b)) + qAbs(qBlue(a) - qBlue(b));
+                }
+            const double moyen = double(ecart) / (2.0 * reference.width() * reference.height());
+            QVERIFY2(moyen < 12, qPrintable(QString::number(moyen)));
+        }
+        if (qEnvironmentVariableIsSet("CARNET_CAPTURES"))
+            surface.copy(attendu.adjusted(-60, -60, 60, 60))
+                .save(qEnvironmentVariable("CARNET_CAPTURES") +
+                      u"/photo-%1x%2.png"_s.arg(taille.width()).arg(taille.height()));
+    }
+
     // The photo prints at the place of the "Privé" frame whichever page is printed;
     // the other pages print their own captions and name labels; an empty record
     // prints every caption and box.
@@ -292,13 +435,13 @@ private slots:
         rep.SetCellule(Nom, 1, "Dupont");
         rep.SetCellule(Prenom, 1, "Jean");
         rep.SetCellule(Societe, 1, "ACME");
+        rep.SetCellule(Photo, 1, "rouge.png");
         rep.SetNbLignes(3);
         auto p = Demarre(rep);
         // Pixels the picture touches at all are red: its sides may show one more pixel.
         QImage rouge(400, 200, QImage::Format_RGB32);
         rouge.fill(Qt::red);
-        auto* cadre = static_cast<TCadrePhoto*>(p->Fiche()->PagesFiche()->CadrePhoto());
-        cadre->SetImage(rouge);
+        QVERIFY(rouge.save(p->Fiche()->DossierImages() + u"/rouge.png"_s));
 
         const QList<Mot> mots = Imprime(*p, TFiche::PageProfessionnel);
         QStringList textes;
@@ -338,7 +481,12 @@ private slots:
                                 .arg(attendu.width())
                                 .arg(attendu.height())));
 
-        cadre->SetImage(QImage());
+        // The picture is in the PDF at the printed size, one pixel a dot at 1200 dots
+        // per inch: 7/8 of the frame's 137 pixels at 12.5 dots a pixel, 1498.4375 wide,
+        // 749 high; neither the frame's 135 x 67 copy nor the file's 400 x 200 left to
+        // the device to stretch.
+        QCOMPARE(Images(m_pdf), QStringList{u"1498x749"_s});
+
         p->Fiche()->AllerA(0, 2);
         textes.clear();
         for (const Mot& m : Imprime(*p, TFiche::PageBanque))
