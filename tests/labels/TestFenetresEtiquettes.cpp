@@ -528,7 +528,7 @@ void TestFenetresEtiquettes::DemarrageCatalogueAbimeEtOptions()
         const QString dit = TMessage::DernierTexte();
         QVERIFY2(dit.contains("ligne 2") && dit.contains("ligne 6"), qPrintable(dit));
         TMailing* m = programme.Mailing();
-        QCOMPARE(m->Formats().Nombre(), 1);
+        QCOMPARE(m->Formats().Nombre(), 2); // the unusable name stays, to be kept
         QCOMPARE(m->Formats().Format(0).Parametres(),
                  (std::array<int, FormatEtiquette::NbParametres>{1, 2, 3, 4, 5, 0}));
         QVERIFY(m->IMail()->Cadre()->isChecked());
@@ -536,10 +536,16 @@ void TestFenetresEtiquettes::DemarrageCatalogueAbimeEtOptions()
         QCOMPARE(m->IMail()->Options().police.pointSizeF(), 14.0);
         QVERIFY(programme.Fiche()->close());
     }
-    // The close wrote back what was kept, under the name found, and the options.
+    // The close lost none of the catalogue's lines, under the name found, and wrote the
+    // options.
     QFile formats(d.filePath(base + ".FOR"));
     QVERIFY(formats.open(QIODevice::ReadOnly));
-    QCOMPARE(formats.readAll(), QByteArray("50,0x20,0\r\n"));
+    QCOMPARE(formats.readAll(), QByteArray("50,0x20,0\r\ncent\r\n"));
+    QFile marges(d.filePath(base + ".GAP"));
+    QVERIFY(marges.open(QIODevice::ReadOnly));
+    // The missing values of "cent" are written as the zeros they were read as.
+    QCOMPARE(marges.readAll(),
+             QByteArray("1\r\n2\r\n3\r\n4\r\n5\r\nsix\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n"));
     QVERIFY(!QFile::exists(d.filePath(base + ".for")));
     QSettings relu(d.filePath("carnet.ini"), QSettings::IniFormat);
     QCOMPARE(relu.value("Options/Adresse").toInt(), 1);

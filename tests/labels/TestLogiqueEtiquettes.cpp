@@ -1,5 +1,4 @@
 #include "Registre.h"
-#include "labels/Catalogue.h"
 #include "labels/DessinEtiquette.h"
 #include "labels/MiseEnPage.h"
 #include "labels/OptionsMailing.h"
@@ -31,12 +30,6 @@ void EcritOctets(const QString& chemin, const QByteArray& octets)
     QCOMPARE(f.write(octets), octets.size());
 }
 
-QByteArray LitOctets(const QString& chemin)
-{
-    QFile f(chemin);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
-}
-
 // A record given as "Champ=valeur" pairs.
 Repertoire Livre(const std::vector<std::vector<std::pair<int, const char*>>>& fiches)
 {
@@ -52,14 +45,6 @@ Repertoire Livre(const std::vector<std::vector<std::pair<int, const char*>>>& fi
 QString Visible(const std::string& texte)
 {
     return CodePage::VersUnicode(texte).replace(QLatin1Char('\r'), QStringLiteral("|"));
-}
-
-QStringList Noms(const Catalogue& c)
-{
-    QStringList n;
-    for (const F& f : c.Formats())
-        n << f.Nom();
-    return n;
 }
 
 } // namespace
@@ -79,12 +64,6 @@ private slots:
     void TexteDesEtiquettes_data();
     void TexteDesEtiquettes();
     void LignesDuChoix();
-    void CatalogueAllerRetour();
-    void CatalogueSansFichiers();
-    void CatalogueOperations();
-    void CatalogueHostile_data();
-    void CatalogueHostile();
-    void CatalogueIlisibleJamaisEcrase();
     void OptionsAllerRetour();
     void PoliceDesReglages_data();
     void PoliceDesReglages();
@@ -296,147 +275,6 @@ void TestLogiqueEtiquettes::LignesDuChoix()
     QCOMPARE(Visible(TexteEtiquette::LigneChoix(rep, 1)), QStringLiteral("1 : "));
     QCOMPARE(Visible(TexteEtiquette::LigneChoix(rep, 2)),
              QStringLiteral("2 : Durand Anne Paris Acme Suisse "));
-}
-
-void TestLogiqueEtiquettes::CatalogueAllerRetour()
-{
-    QTemporaryDir d;
-    Catalogue c;
-    c.SetParametre(0, F::MargeHaute, 299);
-    c.SetParametre(3, F::EspaceHorizontal, 1000);
-    c.Ajoute(F(F::NomDe(990, 381), Params{1, 2, 3, 4, 5, 6}));
-    c.Selectionne(2);
-    const QString f = d.filePath("carnet.for"), g = d.filePath("carnet.gap");
-    QCOMPARE(c.Ecrit(f, g), QString());
-    QCOMPARE(LitOctets(f), QByteArray("70,0x42,4\r\n70,0x70,0\r\n101,0x96,0\r\n210x297\r\n"
-                                      "99,0x38,1\r\n"));
-    QCOMPARE(LitOctets(g).count("\r\n"), 30);
-    QVERIFY(LitOctets(g).startsWith("299\r\n0\r\n0\r\n0\r\n0\r\n0\r\n"));
-    Catalogue relu;
-    QCOMPARE(relu.Lit(f, g, 2), QString());
-    QCOMPARE(relu.Formats(), c.Formats());
-    QCOMPARE(relu.Courant(), 2);
-    // The reader finds the files whatever the case of their extension.
-    QVERIFY(QFile::rename(f, d.filePath("carnet.FOR")));
-    QCOMPARE(Catalogue::Fichier(d.path(), "carnet", "FOR"), d.filePath("carnet.FOR"));
-    QCOMPARE(Catalogue::Fichier(d.path(), "carnet", "GAP"), g);
-    QCOMPARE(Catalogue::Fichier(d.path(), "autre", "FOR"), d.filePath("autre.for"));
-}
-
-void TestLogiqueEtiquettes::CatalogueSansFichiers()
-{
-    QTemporaryDir d;
-    const QString f = d.filePath("c.for"), g = d.filePath("c.gap");
-    Catalogue c;
-    QCOMPARE(c.Lit(f, g, 3), QString());
-    QCOMPARE(Noms(c), QStringList({"70,0x42,4", "70,0x70,0", "101,0x96,0", "210x297"}));
-    QCOMPARE(c.Courant(), 0); // the remembered index counts only with a ".FOR" file
-    EcritOctets(f, "50,0x20,0\r\n60,0x30,0\r\n");
-    QCOMPARE(c.Lit(f, g, 1), QString());
-    QCOMPARE(Noms(c), QStringList({"50,0x20,0", "60,0x30,0"}));
-    QCOMPARE(c.Format(1).Parametres(), Params{});
-    QCOMPARE(c.Courant(), 1);
-    QCOMPARE(c.Lit(f, g, 5), QString());
-    QCOMPARE(c.Courant(), 0);
-    QCOMPARE(c.Lit(f, g, -1), QString());
-    QCOMPARE(c.Courant(), 0);
-}
-
-void TestLogiqueEtiquettes::CatalogueOperations()
-{
-    Catalogue c;
-    QVERIFY(!c.Supprime(0));
-    QCOMPARE(c.Nombre(), 4);
-    c.Selectionne(1);
-    QVERIFY(c.Supprime(1));
-    QCOMPARE(Noms(c), QStringList({"70,0x42,4", "101,0x96,0", "210x297"}));
-    QCOMPARE(c.Courant(), 2);
-    c.Ajoute(F("5x5"));
-    QCOMPARE(c.Courant(), 3);
-    c.SetParametre(9, 0, 10); // out of range: nothing
-    c.SetParametre(3, 7, 10);
-    QCOMPARE(c.Format(3).Parametres(), Params{});
-}
-
-void TestLogiqueEtiquettes::CatalogueHostile_data()
-{
-    QTest::addColumn<QByteArray>("formats"); // "<absent>": no file
-    QTest::addColumn<QByteArray>("marges");
-    QTest::addColumn<QStringList>("noms");
-    QTest::addColumn<Params>("derniers"); // the parameters of the last format kept
-    QTest::addColumn<QStringList>("dit"); // what the message must mention
-    const QByteArray six = "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n";
-    QTest::newRow("nom illisible ecarte avec ses marges")
-        << QByteArray("50,0x20,0\r\nbonjour\r\n60,0x30,0\r\n")
-        << six + "9\r\n9\r\n9\r\n9\r\n9\r\n9\r\n" + "7\r\n8\r\n9\r\n10\r\n11\r\n12\r\n"
-        << QStringList{"50,0x20,0", "60,0x30,0"} << Params{7, 8, 9, 10, 11, 12}
-        << QStringList{"ligne 2", QString::fromUtf8("« bonjour »")};
-    QTest::newRow("valeur non entiere")
-        << QByteArray("50,0x20,0\r\n") << QByteArray("1\r\n2,5\r\nabc\r\n4\r\n5\r\n6\r\n")
-        << QStringList{"50,0x20,0"} << Params{1, 0, 0, 4, 5, 6}
-        << QStringList{"ligne 2", "ligne 3"};
-    QTest::newRow("valeurs hors bornes ramenees")
-        << QByteArray("50,0x20,0\r\n")
-        << QByteArray("-4\r\n1001\r\n99999999999999\r\n4\r\n5\r\n6\r\n") << QStringList{"50,0x20,0"}
-        << Params{0, 1000, 1000, 4, 5, 6} << QStringList{"ligne 1", "ligne 2", "ligne 3"};
-    QTest::newRow("lignes manquantes") << QByteArray("50,0x20,0\r\n60,0x30,0\r\n")
-                                       << QByteArray("1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n")
-                                       << QStringList{"50,0x20,0", "60,0x30,0"}
-                                       << Params{7, 0, 0, 0, 0, 0} << QStringList{"5 valeur"};
-    QTest::newRow("lignes en trop") << QByteArray("50,0x20,0\n") << six + "8\r\n9\r\n"
-                                    << QStringList{"50,0x20,0"} << Params{1, 2, 3, 4, 5, 6}
-                                    << QStringList{"2 ligne(s) en trop"};
-    QTest::newRow(".FOR vide: formats integres")
-        << QByteArray("") << QByteArray("<absent>")
-        << QStringList{"70,0x42,4", "70,0x70,0", "101,0x96,0", "210x297"} << Params{}
-        << QStringList{"aucun format"};
-    QTest::newRow("octets binaires")
-        << QByteArray("\x00\xff\x01x\x02\r\n70,0x42,4\r\n", 18)
-        << QByteArray("\x00\x01\r\n0\r\n0\r\n0\r\n0\r\n0\r\n", 19) + six << QStringList{"70,0x42,4"}
-        << Params{1, 2, 3, 4, 5, 6} << QStringList{"ligne 1"};
-    QByteArray enorme;
-    for (int i = 0; enorme.size() <= Catalogue::TailleMaxFichier; ++i)
-        enorme += "12,5x10,0\r\n";
-    QTest::newRow("fichier enorme")
-        << enorme << QByteArray("<absent>") << QStringList(Catalogue::NombreMaxFormats, "12,5x10,0")
-        << Params{} << QStringList{"trop grand", "10000 formats"};
-}
-
-void TestLogiqueEtiquettes::CatalogueHostile()
-{
-    QFETCH(QByteArray, formats);
-    QFETCH(QByteArray, marges);
-    QTemporaryDir d;
-    const QString f = d.filePath("c.FOR"), g = d.filePath("c.GAP");
-    if (formats != "<absent>") EcritOctets(f, formats);
-    if (marges != "<absent>") EcritOctets(g, marges);
-    Catalogue c;
-    const QString message = c.Lit(f, g, 0);
-    QTEST(Noms(c), "noms");
-    QTEST(c.Format(c.Nombre() - 1).Parametres(), "derniers");
-    QFETCH(QStringList, dit);
-    for (const QString& mot : dit)
-        QVERIFY2(message.contains(mot), qPrintable(message));
-    // What the close writes is what was kept, which reads back without complaint.
-    QCOMPARE(c.Ecrit(f, g), QString());
-    Catalogue relu;
-    QCOMPARE(relu.Lit(f, g, 0), QString());
-    QCOMPARE(relu.Formats(), c.Formats());
-}
-
-void TestLogiqueEtiquettes::CatalogueIlisibleJamaisEcrase()
-{
-    QTemporaryDir d;
-    // A folder where the file should be cannot be read, even by root.
-    QVERIFY(QDir(d.path()).mkdir("c.for"));
-    EcritOctets(d.filePath("c.gap"), "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n");
-    Catalogue c;
-    const QString message = c.Lit(d.filePath("c.for"), d.filePath("c.gap"), 0);
-    QVERIFY2(message.contains("n'a pas pu être lu"), qPrintable(message));
-    QCOMPARE(c.Nombre(), 4);
-    QVERIFY(c.EcritureBloquee());
-    QVERIFY(!c.Ecrit(d.filePath("c.for"), d.filePath("c.gap")).isEmpty());
-    QCOMPARE(LitOctets(d.filePath("c.gap")), QByteArray("1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n"));
 }
 
 void TestLogiqueEtiquettes::OptionsAllerRetour()
