@@ -1,3 +1,4 @@
+#include "Pilote.h"
 #include "Registre.h"
 #include "labels/Catalogue.h"
 #include "labels/DessinEtiquette.h"
@@ -71,40 +72,6 @@ QString Drapeaux(const Repertoire& rep)
     return d;
 }
 
-// Answers the modal dialogs of a chain one after the other: each step waits until
-// the dialog of that name is the active modal window, then acts on it.
-class Pilote : public QObject
-{
-public:
-    struct Etape {
-        QString dialogue;
-        std::function<void(QWidget*)> action;
-    };
-    explicit Pilote(std::vector<Etape> etapes) : m_etapes(etapes.begin(), etapes.end())
-    {
-        connect(&m_horloge, &QTimer::timeout, this, &Pilote::Avance);
-        m_horloge.start(10);
-    }
-    bool Fini() const { return m_etapes.empty(); }
-    QString Restant() const { return m_etapes.empty() ? QString() : m_etapes.front().dialogue; }
-
-private:
-    void Avance()
-    {
-        if (m_etapes.empty()) return;
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || modal->objectName() != m_etapes.front().dialogue || !modal->isVisible())
-            return;
-        const Etape e = m_etapes.front();
-        // Run from an event of its own: an action that opens a dialog must leave this
-        // timer free to answer it.
-        m_etapes.pop_front();
-        QTimer::singleShot(0, modal, [e, modal] { e.action(modal); });
-    }
-    std::deque<Etape> m_etapes;
-    QTimer m_horloge;
-};
-
 template <typename T> T* Enfant(QWidget* w, const char* nom)
 {
     T* t = w->findChild<T*>(QLatin1String(nom));
@@ -138,6 +105,7 @@ private slots:
     void init() { TMessage::ModeTest(true); }
     void cleanup() { TMessage::ModeTest(false); }
 
+    void PiloteSansAttenteInfinie();
     void ChoixTitresEtDrapeaux();
     void ChoixTrierReprendLesDrapeaux();
     void FormatCurseursEtSuppression();
@@ -150,6 +118,23 @@ private slots:
     void IMailPoliceCouleurEtFichier();
     void FermetureCatalogueImpossible();
 };
+
+void TestFenetresEtiquettes::PiloteSansAttenteInfinie()
+{
+    // A dialog that never comes: the step fails at its deadline, saying what it saw,
+    // and the dialog that was open instead is closed so that the test goes on.
+    QDialog autre;
+    autre.setObjectName("Autre");
+    autre.setWindowTitle("Une autre fenêtre");
+    Pilote pilote({{"Attendue", [](QWidget* d) { static_cast<QDialog*>(d)->accept(); }}}, 300);
+    QElapsedTimer duree;
+    duree.start();
+    QCOMPARE(autre.exec(), int(QDialog::Rejected));
+    QVERIFY(duree.elapsed() < 5000);
+    QVERIFY(!pilote.Fini());
+    QVERIFY2(pilote.Rapport().contains("« Attendue »") && pilote.Rapport().contains("« Autre »"),
+             qPrintable(pilote.Rapport()));
+}
 
 void TestFenetresEtiquettes::ChoixTitresEtDrapeaux()
 {
@@ -234,7 +219,7 @@ void TestFenetresEtiquettes::FormatCurseursEtSuppression()
     QCOMPARE(format.Liste()->count(), 4);
     QCOMPARE(format.Liste()->currentRow(), 0);
     QVERIFY(!format.BoutonSupprimer()->isEnabled());
-    QCOMPARE(format.Avis()->text(), QString::fromUtf8("3 x 7 = 21 étiquettes par planche"));
+    QCOMPARE(format.Avis()->text(), QString::fromUtf8("3 × 7 = 21 étiquettes par planche"));
     QCOMPARE(previs.windowTitle(), QString::fromUtf8("Feuille d'étiquettes 70,0x42,4 mm"));
     QSlider* haute = format.Parametres()->Curseur(FormatEtiquette::MargeHaute);
     haute->setFocus();
@@ -244,7 +229,7 @@ void TestFenetresEtiquettes::FormatCurseursEtSuppression()
     QCOMPARE(format.Parametres()->Libelle(FormatEtiquette::MargeHaute)->text(),
              QStringLiteral("Marge haute : 29,9 mm"));
     QCOMPARE(catalogue.Format(0).Parametre(FormatEtiquette::MargeHaute), 299);
-    QCOMPARE(format.Avis()->text(), QString::fromUtf8("3 x 6 = 18 étiquettes par planche"));
+    QCOMPARE(format.Avis()->text(), QString::fromUtf8("3 × 6 = 18 étiquettes par planche"));
     QTest::keyClick(haute, Qt::Key_PageUp);
     QCOMPARE(catalogue.Format(0).Parametre(FormatEtiquette::MargeHaute), 309);
 
@@ -275,7 +260,7 @@ void TestFenetresEtiquettes::FormatNouveauEtFormatInutilisable()
                                 QTest::keyClick(d, Qt::Key_Return);
                             }}});
     QTest::mouseClick(format.BoutonNouveau(), Qt::LeftButton);
-    QVERIFY(sansChangement.Fini());
+    QVERIFY2(sansChangement.Fini(), qPrintable(sansChangement.Rapport()));
     QCOMPARE(format.Liste()->currentItem()->text(), QStringLiteral("210,0x297,0"));
 
     Pilote petit({{"NewFor", [](QWidget* d) {
@@ -283,10 +268,13 @@ void TestFenetresEtiquettes::FormatNouveauEtFormatInutilisable()
                        n->Largeur()->setValue(990);
                        n->Hauteur()->setValue(381);
                        n->Parametres()->Curseur(FormatEtiquette::EspaceVertical)->setValue(12);
-                       QCOMPARE(d->findChild<QLabel*>("Avis")->text(), QString());
+                       // The layout is told as the sliders move.
+                       QCOMPARE(d->findChild<QLabel*>("Avis")->text(),
+                                QString::fromUtf8("2 × 7 = 14 étiquettes par planche"));
                        QTest::keyClick(d, Qt::Key_Return);
                    }}});
     QTest::mouseClick(format.BoutonNouveau(), Qt::LeftButton);
+    QVERIFY2(petit.Fini(), qPrintable(petit.Rapport()));
     QCOMPARE(catalogue.Nombre(), 6);
     QCOMPARE(catalogue.FormatCourant().Nom(), QStringLiteral("99,0x38,1"));
     QCOMPARE(catalogue.FormatCourant().Parametre(FormatEtiquette::EspaceVertical), 12);
@@ -296,6 +284,7 @@ void TestFenetresEtiquettes::FormatNouveauEtFormatInutilisable()
                         QTest::keyClick(d, Qt::Key_Escape);
                     }}});
     QTest::mouseClick(format.BoutonNouveau(), Qt::LeftButton);
+    QVERIFY2(annule.Fini(), qPrintable(annule.Rapport()));
     QCOMPARE(catalogue.Nombre(), 6);
     QCOMPARE(previs.windowTitle(), QString::fromUtf8("Feuille d'étiquettes 99,0x38,1 mm"));
 
@@ -444,7 +433,7 @@ void TestFenetresEtiquettes::AssistantCompletJusquAuPdf()
          }},
     });
     fiche->Menus()->Item(TMenusFiche::Commande::Mailing)->trigger();
-    QVERIFY2(pilote.Fini(), qPrintable(pilote.Restant()));
+    QVERIFY2(pilote.Fini(), qPrintable(pilote.Rapport()));
     QVERIFY(!boutonPendant);
     QVERIFY(bouton->isEnabled());
     QCOMPARE(invite, QString::fromUtf8(
@@ -489,7 +478,7 @@ void TestFenetresEtiquettes::AssistantPrecedentEtAnnuler()
         {"IMail", [](QWidget* w) { Clique(w, "Annuler"); }},
     });
     QTest::mouseClick(fiche->Menus()->BoutonOutil(TMenusFiche::Commande::Mailing), Qt::LeftButton);
-    QVERIFY2(pilote.Fini(), qPrintable(pilote.Restant()));
+    QVERIFY2(pilote.Fini(), qPrintable(pilote.Rapport()));
     QCOMPARE(selectionnes, 2);
     QVERIFY(fiche->Menus()->Bouton(TMenusFiche::Commande::Mailing)->isEnabled());
     QVERIFY(QDir(d.path()).entryList({"*.pdf"}).isEmpty());

@@ -57,6 +57,9 @@ private slots:
     void ColonnesEtLignes();
     void NomsDeFormat_data();
     void NomsDeFormat();
+    void PositionsCalculeesALaMain_data();
+    void PositionsCalculeesALaMain();
+    void Resumes();
     void NombreDePlanches_data();
     void NombreDePlanches();
     void ParcoursDesPlanches_data();
@@ -77,47 +80,162 @@ void TestLogiqueEtiquettes::ColonnesEtLignes_data()
     QTest::addColumn<Params>("p"); // haute, basse, gauche, droite, vertical, horizontal
     QTest::addColumn<int>("colonnes");
     QTest::addColumn<int>("lignes");
-    QTest::newRow("70x42,4 nu: 210/70, 297/42,4 = 7,004") << "70,0x42,4" << Params{} << 3 << 7;
-    QTest::newRow("70x42,4 marges 10 mm") << "70,0x42,4" << Params{100, 100, 0, 0, 0, 0} << 3 << 6;
-    QTest::newRow("70x70") << "70,0x70,0" << Params{} << 3 << 4;
-    QTest::newRow("101x96") << "101,0x96,0" << Params{} << 2 << 3;
-    QTest::newRow("pleine page sans decimale") << "210x297" << Params{} << 1 << 1;
-    // 297 - 30,3 = 266,7 = 7 x 38,1 exactly; a tenth more margin loses the row.
+    QTest::addColumn<double>("ajusteX"); // mm taken from the outer margins
+    QTest::addColumn<double>("ajusteY");
+    QTest::newRow("70x42,4 nu: 210/70, 297/42,4 = 7,004")
+        << "70,0x42,4" << Params{} << 3 << 7 << 0.0 << 0.0;
+    QTest::newRow("70x42,4 marges 10 mm")
+        << "70,0x42,4" << Params{100, 100, 0, 0, 0, 0} << 3 << 6 << 0.0 << 0.0;
+    QTest::newRow("70x70") << "70,0x70,0" << Params{} << 3 << 4 << 0.0 << 0.0;
+    QTest::newRow("101x96") << "101,0x96,0" << Params{} << 2 << 3 << 0.0 << 0.0;
+    QTest::newRow("pleine page sans decimale") << "210x297" << Params{} << 1 << 1 << 0.0 << 0.0;
+    // 297 - 30,3 = 266,7 = 7 x 38,1 exactly.
     QTest::newRow("38,1 ajuste exactement")
-        << "70,0x38,1" << Params{151, 152, 0, 0, 0, 0} << 3 << 7;
+        << "70,0x38,1" << Params{151, 152, 0, 0, 0, 0} << 3 << 7 << 0.0 << 0.0;
+    // A tenth of a millimetre too short: the row still counts, the margins give it.
     QTest::newRow("38,1 un dixieme trop court")
-        << "70,0x38,1" << Params{151, 153, 0, 0, 0, 0} << 3 << 6;
+        << "70,0x38,1" << Params{151, 153, 0, 0, 0, 0} << 3 << 7 << 0.0 << 0.1;
     // (vs + 2970 - haute - basse) / (vs + 381): 7 x 401 = 2807 with 2 mm between rows.
-    QTest::newRow("38,1 espaces, exact") << "70,0x38,1" << Params{91, 92, 0, 0, 20, 0} << 3 << 7;
-    QTest::newRow("38,1 espaces, un dixieme court")
-        << "70,0x38,1" << Params{91, 93, 0, 0, 20, 0} << 3 << 6;
+    QTest::newRow("38,1 espaces, exact")
+        << "70,0x38,1" << Params{91, 92, 0, 0, 20, 0} << 3 << 7 << 0.0 << 0.0;
+    QTest::newRow("38,1 espaces, cinq dixiemes courts")
+        << "70,0x38,1" << Params{91, 97, 0, 0, 20, 0} << 3 << 7 << 0.0 << 0.5;
+    QTest::newRow("38,1 espaces, six dixiemes courts: refuse")
+        << "70,0x38,1" << Params{91, 98, 0, 0, 20, 0} << 3 << 6 << 0.0 << 0.0;
     // (hs + 2100 - l - r) / (hs + 635): 3 columns exactly when it reaches 3 x 660 - 25 = 1955.
-    QTest::newRow("63,5 colonnes exactes") << "63,5x38,1" << Params{0, 0, 73, 72, 0, 25} << 3 << 7;
+    QTest::newRow("63,5 colonnes exactes")
+        << "63,5x38,1" << Params{0, 0, 73, 72, 0, 25} << 3 << 7 << 0.0 << 0.0;
     QTest::newRow("63,5 un dixieme de trop")
-        << "63,5x38,1" << Params{0, 0, 74, 72, 0, 25} << 2 << 7;
-    QTest::newRow("decimales longues, juste dessous") << "69,99999x42,4" << Params{} << 3 << 7;
-    QTest::newRow("decimales longues, juste dessus") << "70,000001x42,4" << Params{} << 2 << 7;
+        << "63,5x38,1" << Params{0, 0, 74, 72, 0, 25} << 3 << 7 << 0.1 << 0.0;
+    QTest::newRow("0,5 mm de trop en largeur")
+        << "70,0x42,4" << Params{0, 0, 2, 3, 0, 0} << 3 << 7 << 0.5 << 0.0;
+    QTest::newRow("0,6 mm de trop en largeur: refuse")
+        << "70,0x42,4" << Params{0, 0, 3, 3, 0, 0} << 2 << 7 << 0.0 << 0.0;
+    // Makers' sheets as published (margins rounded to the tenth).
+    QTest::newRow("99,1 x 67,7 par 8")
+        << "99,1x67,7" << Params{131, 131, 47, 47, 0, 25} << 2 << 4 << 0.1 << 0.0;
+    QTest::newRow("63,5 x 46,6 par 18")
+        << "63,5x46,6" << Params{88, 88, 72, 72, 0, 25} << 3 << 6 << 0.0 << 0.2;
+    QTest::newRow("99,1 x 139 par 4")
+        << "99,1x139,0" << Params{95, 95, 47, 47, 0, 25} << 2 << 2 << 0.1 << 0.0;
+    QTest::newRow("deux axes a la fois") << "70,1x42,5" << Params{} << 3 << 7 << 0.3 << 0.5;
+    QTest::newRow("decimales longues, juste dessous")
+        << "69,99999x42,4" << Params{} << 3 << 7 << 0.0 << 0.0;
+    QTest::newRow("decimales longues, juste dessus")
+        << "70,000001x42,4" << Params{} << 3 << 7 << 0.000003 << 0.0;
     QTest::newRow("zeros de fin sans effet")
-        << "70,000000000000000000000000x42,40" << Params{} << 3 << 7;
-    QTest::newRow("point decimal accepte") << "70.0x42.4" << Params{} << 3 << 7;
-    QTest::newRow("suffixe apres un espace") << "70,0x42,4 Planche A" << Params{} << 3 << 7;
-    QTest::newRow("etiquette plus large que la feuille") << "211,0x10,0" << Params{} << 0 << 29;
+        << "70,000000000000000000000000x42,40" << Params{} << 3 << 7 << 0.0 << 0.0;
+    QTest::newRow("point decimal accepte") << "70.0x42.4" << Params{} << 3 << 7 << 0.0 << 0.0;
+    QTest::newRow("suffixe apres un espace")
+        << "70,0x42,4 Planche A" << Params{} << 3 << 7 << 0.0 << 0.0;
+    QTest::newRow("0,3 mm plus large que la feuille")
+        << "210,3x10,0" << Params{} << 1 << 29 << 0.3 << 0.0;
+    QTest::newRow("1 mm plus large que la feuille")
+        << "211,0x10,0" << Params{} << 0 << 29 << 0.0 << 0.0;
     QTest::newRow("marges plus grandes que la feuille")
-        << "10,0x100,0" << Params{1000, 1000, 1000, 1000, 0, 0} << 1 << 0;
+        << "10,0x100,0" << Params{1000, 1000, 1000, 1000, 0, 0} << 1 << 0 << 0.0 << 0.0;
     QTest::newRow("marges depassant la largeur")
-        << "10,0x10,0" << Params{0, 0, 1000, 1000, 0, 1000} << 1 << 29;
-    QTest::newRow("nom illisible") << "grand" << Params{} << 0 << 0;
-    QTest::newRow("largeur nulle") << "0x10" << Params{} << 0 << 0;
-    QTest::newRow("largeur negative") << "-5x10" << Params{} << 0 << 0;
+        << "10,0x10,0" << Params{0, 0, 1000, 1000, 0, 1000} << 1 << 29 << 0.0 << 0.0;
+    QTest::newRow("nom illisible") << "grand" << Params{} << 0 << 0 << 0.0 << 0.0;
+    QTest::newRow("largeur nulle") << "0x10" << Params{} << 0 << 0 << 0.0 << 0.0;
+    QTest::newRow("largeur negative") << "-5x10" << Params{} << 0 << 0 << 0.0 << 0.0;
 }
 
 void TestLogiqueEtiquettes::ColonnesEtLignes()
 {
     QFETCH(QString, nom);
     QFETCH(Params, p);
+    QFETCH(double, ajusteX);
+    QFETCH(double, ajusteY);
     const MiseEnPage page(F(nom, p));
     QTEST(page.Colonnes(), "colonnes");
     QTEST(page.Lignes(), "lignes");
+    QVERIFY2(std::abs(page.AjustementLargeurMm() - ajusteX) < 1e-9,
+             qPrintable(QString::number(page.AjustementLargeurMm(), 'g', 12)));
+    QVERIFY2(std::abs(page.AjustementHauteurMm() - ajusteY) < 1e-9,
+             qPrintable(QString::number(page.AjustementHauteurMm(), 'g', 12)));
+}
+
+void TestLogiqueEtiquettes::PositionsCalculeesALaMain_data()
+{
+    // Label rectangles in mm, each computed by hand from the format's numbers.
+    QTest::addColumn<QString>("nom");
+    QTest::addColumn<Params>("p"); // haute, basse, gauche, droite, vertical, horizontal
+    QTest::addColumn<QList<QRectF>>("attendus"); // columns 1, 2, 3 of row 1, then rows 2, 7
+    // Spacings of 2,0 mm between rows and 2,5 mm between columns: steps of 66,0 and 40,1.
+    QTest::newRow("espacements differents") << "63,5x38,1" << Params{151, 152, 72, 72, 20, 25}
+                                            << QList<QRectF>{{7.2, 15.1, 63.5, 38.1},
+                                                             {73.2, 15.1, 63.5, 38.1},
+                                                             {139.2, 15.1, 63.5, 38.1},
+                                                             {7.2, 55.2, 63.5, 38.1},
+                                                             {7.2, 255.7, 63.5, 38.1}};
+    // 210,1 mm across: 0,05 mm from each side margin; 4,7 becomes 4,65.
+    QTest::newRow("marges ajustees des deux cotes")
+        << "99,1x67,7" << Params{131, 131, 47, 47, 0, 25}
+        << QList<QRectF>{{4.65, 13.1, 99.1, 67.7},
+                         {106.25, 13.1, 99.1, 67.7},
+                         {207.85, 13.1, 99.1, 67.7}, // not printed: two columns
+                         {4.65, 80.8, 99.1, 67.7},
+                         {4.65, 419.3, 99.1, 67.7}};
+    // 0,4 mm too wide with no right margin: the left margin gives it all.
+    QTest::newRow("marge droite nulle") << "70,0x42,4" << Params{0, 0, 4, 0, 0, 0}
+                                        << QList<QRectF>{{0, 0, 70, 42.4},
+                                                         {70, 0, 70, 42.4},
+                                                         {140, 0, 70, 42.4},
+                                                         {0, 42.4, 70, 42.4},
+                                                         {0, 254.4, 70, 42.4}};
+    // 0,3 mm too wide with no margin at all: the last label runs off the paper's edge.
+    QTest::newRow("sans marge") << "70,1x42,4" << Params{}
+                                << QList<QRectF>{{0, 0, 70.1, 42.4},
+                                                 {70.1, 0, 70.1, 42.4},
+                                                 {140.2, 0, 70.1, 42.4},
+                                                 {0, 42.4, 70.1, 42.4},
+                                                 {0, 254.4, 70.1, 42.4}};
+}
+
+void TestLogiqueEtiquettes::PositionsCalculeesALaMain()
+{
+    QFETCH(QString, nom);
+    QFETCH(Params, p);
+    QFETCH(QList<QRectF>, attendus);
+    const MiseEnPage page(F(nom, p));
+    const QList<QPoint> places{{1, 1}, {2, 1}, {3, 1}, {1, 2}, {1, 7}};
+    for (int i = 0; i < places.size(); ++i) {
+        const QRectF r = page.RectangleMm(places[i].x(), places[i].y());
+        const QRectF& a = attendus[i];
+        QVERIFY2(std::abs(r.x() - a.x()) < 1e-9 && std::abs(r.y() - a.y()) < 1e-9 &&
+                     std::abs(r.width() - a.width()) < 1e-9 &&
+                     std::abs(r.height() - a.height()) < 1e-9,
+                 qPrintable(QStringLiteral("colonne %1 ligne %2: (%3, %4) %5 x %6")
+                                .arg(places[i].x())
+                                .arg(places[i].y())
+                                .arg(r.x())
+                                .arg(r.y())
+                                .arg(r.width())
+                                .arg(r.height())));
+    }
+}
+
+void TestLogiqueEtiquettes::Resumes()
+{
+    QCOMPARE(MiseEnPage::Resume(F("70,0x42,4")),
+             QString::fromUtf8("3 × 7 = 21 étiquettes par planche"));
+    QCOMPARE(MiseEnPage::Resume(F("99,1x67,7", {131, 131, 47, 47, 0, 25})),
+             QString::fromUtf8("2 × 4 = 8 étiquettes par planche (marges ajustées de 0,1 mm en "
+                               "largeur)"));
+    QCOMPARE(MiseEnPage::Resume(F("63,5x46,6", {88, 88, 72, 72, 0, 25})),
+             QString::fromUtf8("3 × 6 = 18 étiquettes par planche (marges ajustées de 0,2 mm en "
+                               "hauteur)"));
+    QCOMPARE(MiseEnPage::Resume(F("70,1x42,5")),
+             QString::fromUtf8("3 × 7 = 21 étiquettes par planche (marges ajustées de 0,3 mm en "
+                               "largeur et de 0,5 mm en hauteur)"));
+    QCOMPARE(MiseEnPage::Resume(F("70,000001x42,4")),
+             QString::fromUtf8("3 × 7 = 21 étiquettes par planche (marges ajustées de 0,01 mm "
+                               "en largeur)"));
+    QVERIFY(MiseEnPage::Resume(F("211x10")).startsWith(QString::fromUtf8("Aucune étiquette")));
+    QVERIFY(MiseEnPage::Resume(F("70 x 42")).startsWith(QString::fromUtf8("Ce nom")));
+    QCOMPARE(MiseEnPage::Millimetres(0.25), QStringLiteral("0,25"));
+    QCOMPARE(MiseEnPage::Millimetres(0.5), QStringLiteral("0,5"));
 }
 
 void TestLogiqueEtiquettes::NomsDeFormat_data()
