@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QStringList>
 #include <QTest>
 #include <QTimer>
@@ -34,6 +35,7 @@ public:
 
     // Every step done, none abandoned.
     bool Fini() const { return m_etapes.empty() && m_echec.isEmpty(); }
+    // A window the last step left open ends the chain too, after the same deadline.
     QString Restant() const { return m_etapes.empty() ? QString() : m_etapes.front().dialogue; }
     // For a failed check: the step awaited and the windows seen.
     QString Rapport() const
@@ -77,7 +79,15 @@ private:
             }
             return;
         }
-        if (m_etapes.empty()) return;
+        if (m_etapes.empty()) {
+            // The last step's dialog should have closed: one that stays holds the chain.
+            if (m_dernier && modal == m_dernier && m_dernier->isVisible() &&
+                m_attente.elapsed() > m_delai)
+                m_echec =
+                    QStringLiteral("« %1 » est resté ouvert après la dernière étape ; vu : %2")
+                        .arg(m_dernier->objectName(), Vu());
+            return;
+        }
         if (!modal || modal->objectName() != m_etapes.front().dialogue || !modal->isVisible()) {
             if (m_attente.elapsed() > m_delai) {
                 m_echec = QStringLiteral("étape « %1 » pas venue en %2 ms ; vu : %3")
@@ -91,6 +101,7 @@ private:
         const Etape e = m_etapes.front();
         m_etapes.pop_front();
         m_attente.restart();
+        m_dernier = modal;
         // Run from an event of its own: an action that opens a dialog must leave this
         // timer free to answer it.
         QTimer::singleShot(0, modal, [e, modal] { e.action(modal); });
@@ -101,4 +112,5 @@ private:
     QTimer m_horloge;
     QElapsedTimer m_attente;
     QString m_echec;
+    QPointer<QWidget> m_dernier;
 };
