@@ -437,5 +437,6 @@ QString Catalogue::Ecrit(const QString& cheminFor, const QString& cheminGap) con
         groupe.Fichier(chemins[i]).Ecrit(nouveaux[i].data(), nouveaux[i].size());
     const QString erreur = groupe.Termine();
     if (erreur.isEmpty()) return {};
-    return erreur + QString::fromUtf8("\nLes fichiers du catalogue sont restés tels quels.");
+    return erreur + (erreur.endsWith(QLatin1Char('.')) ? QString() : QStringLiteral(".")) +
+           QString::fromUtf8("\nLes fichiers du catalogue sont restés tels quels.");
 }

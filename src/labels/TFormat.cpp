@@ -46,6 +46,8 @@ TFormat::TFormat(Catalogue& catalogue, TPrevis* previs, TNewFor* newFor, QWidget
         QString::fromUtf8("Paramètres de la feuille d'étiquettes associée à ce format"), this);
     m_avis = new QLabel(this);
     m_avis->setObjectName(QStringLiteral("Avis"));
+    // A long notice wraps rather than widen the dialog under the user's mouse.
+    m_avis->setWordWrap(true);
     m_precedent = new QPushButton(QString::fromUtf8("<&Précédent"), this);
     m_precedent->setObjectName(QStringLiteral("Precedent"));
     m_suivant = new QPushButton(QStringLiteral("&Suivant>"), this);

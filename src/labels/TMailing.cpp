@@ -222,14 +222,18 @@ bool TMailing::ConfirmeImpression()
         rognees = m_envoi->rendu.Rognees();
     }
     if (rognees == 0) return true;
-    if (TMessage::QuestionOuiNon(
-            m_imail,
-            TFpPrev::TexteRognees(rognees, m_envoi->rendu.NombreEtiquettes()) +
-                QString::fromUtf8("\n\nLa prévisualisation les montre encadrées de "
-                                  "rouge ; une police plus petite ou un format "
-                                  "d'étiquette plus grand peut les faire tenir.\n\n"
-                                  "Imprimer quand même ?"),
-            QStringLiteral("Impression d'étiquettes")) == TMessage::Oui)
+    const QString conseil =
+        rognees == 1 ? QString::fromUtf8("La prévisualisation la montre encadrée de rouge ; une "
+                                         "police plus petite ou un format d'étiquette plus grand "
+                                         "peut la faire tenir.")
+                     : QString::fromUtf8("La prévisualisation les montre encadrées de rouge ; une "
+                                         "police plus petite ou un format d'étiquette plus grand "
+                                         "peut les faire tenir.");
+    if (TMessage::QuestionOuiNon(m_imail,
+                                 TFpPrev::TexteRognees(rognees, m_envoi->rendu.NombreEtiquettes()) +
+                                     QStringLiteral("\n\n") + conseil +
+                                     QString::fromUtf8("\n\nImprimer quand même ?"),
+                                 QStringLiteral("Impression d'étiquettes")) == TMessage::Oui)
         return true;
     m_envoi.reset();
     return false;
