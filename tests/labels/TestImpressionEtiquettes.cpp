@@ -189,7 +189,8 @@ void TestImpressionEtiquettes::EtiquettesALeurPlace_data()
 
 void TestImpressionEtiquettes::EtiquettesALeurPlace()
 {
-    if (!Outil("pdftotext") || !Outil("pdftoppm")) QSKIP("poppler-utils missing");
+    if (!Outil("pdftotext") || !Outil("pdftoppm"))
+        QSKIP("pdftotext and pdftoppm (poppler-utils) missing: positions cannot be measured");
     QFETCH(QString, nom);
     QFETCH(Params, p);
     QFETCH(int, nombre);
@@ -262,7 +263,8 @@ void TestImpressionEtiquettes::EchecSansFichier()
 
 void TestImpressionEtiquettes::DecalageParLAssistant()
 {
-    if (!Outil("pdftotext") || !Outil("pdftoppm")) QSKIP("poppler-utils missing");
+    if (!Outil("pdftotext") || !Outil("pdftoppm"))
+        QSKIP("pdftotext and pdftoppm (poppler-utils) missing: positions cannot be measured");
     QTemporaryDir d;
     Repertoire rep = Livre(3);
     QCOMPARE(FichierRep::EcritRepertoire(d.filePath("amis.REP"), rep), QString());
