@@ -255,10 +255,9 @@ int GardePrecedent(const QByteArray& cible, QByteArray& garde)
     return CopieAcote(cible, garde);
 }
 
-QString RaisonPour(const QByteArray& chemin, int erreur)
+QString RaisonPour(const QString& chemin, int erreur)
 {
-    const QString nom = QFileInfo(QFile::decodeName(chemin)).fileName();
-    return QString::fromUtf8("« %1 » : %2").arg(nom, Raison(erreur));
+    return QString::fromUtf8("« %1 » : %2").arg(QFileInfo(chemin).fileName(), Raison(erreur));
 }
 
 } // namespace
@@ -272,13 +271,13 @@ EcritureSure& EcritureGroupee::Fichier(const QString& chemin)
 {
     auto ecriture = std::make_unique<EcritureSure>(chemin);
     EcritureSure& e = *ecriture;
-    m_elements.push_back({std::move(ecriture), e.m_cible});
+    m_elements.push_back({std::move(ecriture), e.m_cible, chemin});
     return e;
 }
 
 void EcritureGroupee::Retire(const QString& chemin)
 {
-    m_elements.push_back({nullptr, Natif(chemin)});
+    m_elements.push_back({nullptr, Natif(chemin), chemin});
 }
 
 void EcritureGroupee::EchecAuRemplacement(int n)
@@ -323,7 +322,7 @@ QString EcritureGroupee::Termine()
             // The writers not yet closed still remove their own files.
             for (size_t j = 0; j <= i; ++j)
                 if (temporaire[j]) unlink(m_elements[j].ecriture->m_temporaire.constData());
-            return RaisonPour(m_elements[i].cible, erreur);
+            return RaisonPour(m_elements[i].chemin, erreur);
         }
     }
 
@@ -337,7 +336,7 @@ QString EcritureGroupee::Termine()
         if (erreur != 0) {
             gardes[i].clear();
             nettoie(0);
-            return RaisonPour(m_elements[i].cible, erreur);
+            return RaisonPour(m_elements[i].chemin, erreur);
         }
     }
 
@@ -356,7 +355,7 @@ QString EcritureGroupee::Termine()
             temporaire[i] = false;
             continue;
         }
-        QString raison = RaisonPour(e.cible, erreur);
+        QString raison = RaisonPour(e.chemin, erreur);
         for (size_t j = i; j-- > 0;) {
             const Element& fait = m_elements[j];
             if (!gardes[j].isEmpty()) {

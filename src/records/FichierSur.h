@@ -85,7 +85,8 @@ public:
 private:
     struct Element {
         std::unique_ptr<EcritureSure> ecriture; // null for a removal
-        QByteArray cible;
+        QByteArray cible;                       // the file replaced or removed
+        QString chemin;                         // as the caller named it, for messages
     };
     std::vector<Element> m_elements;
     bool m_termine = false;
