@@ -71,6 +71,12 @@ void DessinEtiquette::Dessine(QPainter& p, const QRectF& cible, const QSizeF& et
     Trace(p, cible, etiquetteMm, texte, Ajuste(texte, etiquetteMm));
 }
 
+void DessinEtiquette::Dessine(QPainter& p, const QRectF& cible, const QSizeF& etiquetteMm,
+                              const QString& texte, const Ajustement& ajustement) const
+{
+    Trace(p, cible, etiquetteMm, texte, ajustement);
+}
+
 void DessinEtiquette::DessineSansAjuster(QPainter& p, const QRectF& cible,
                                          const QSizeF& etiquetteMm, const QString& texte) const
 {

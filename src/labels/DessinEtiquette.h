@@ -35,6 +35,9 @@ public:
     // label of `etiquetteMm`.
     void Dessine(QPainter& p, const QRectF& cible, const QSizeF& etiquetteMm,
                  const QString& texte) const;
+    // The same with the fitting already measured by Ajuste.
+    void Dessine(QPainter& p, const QRectF& cible, const QSizeF& etiquetteMm, const QString& texte,
+                 const Ajustement& ajustement) const;
     // The same, without fitting: the text at the chosen size (the benchmark's floor).
     void DessineSansAjuster(QPainter& p, const QRectF& cible, const QSizeF& etiquetteMm,
                             const QString& texte) const;

@@ -29,6 +29,13 @@ Planches::Planches(const MiseEnPage& page, std::vector<int> fiches, int nombre, 
         m_fiches.resize(static_cast<size_t>(nombre));
 }
 
+long long Planches::PremiereEtiquette(int planche) const
+{
+    const long long avant =
+        static_cast<long long>(m_ligneDepart - 1) * m_page.Colonnes() + (m_colonneDepart - 1);
+    return std::max(0LL, (planche - 1) * static_cast<long long>(m_page.ParPlanche()) - avant);
+}
+
 std::vector<Planches::Emplacement> Planches::Emplacements(int planche) const
 {
     std::vector<Emplacement> resultat;

@@ -38,6 +38,10 @@ public:
     int LigneDepart() const { return m_ligneDepart; }
     // The filled slots of sheet `planche` (from 1), row by row.
     std::vector<Emplacement> Emplacements(int planche) const;
+    // The records that get a label, in printing order.
+    const std::vector<int>& Fiches() const { return m_fiches; }
+    // The rank (from 0, in Fiches()) of the first label of sheet `planche`.
+    long long PremiereEtiquette(int planche) const;
 
 private:
     MiseEnPage m_page;

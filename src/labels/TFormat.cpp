@@ -46,6 +46,8 @@ TFormat::TFormat(Catalogue& catalogue, TPrevis* previs, TNewFor* newFor, QWidget
         QString::fromUtf8("Paramètres de la feuille d'étiquettes associée à ce format"), this);
     m_avis = new QLabel(this);
     m_avis->setObjectName(QStringLiteral("Avis"));
+    // A long notice wraps rather than widen the dialog under the user's mouse.
+    m_avis->setWordWrap(true);
     m_precedent = new QPushButton(QString::fromUtf8("<&Précédent"), this);
     m_precedent->setObjectName(QStringLiteral("Precedent"));
     m_suivant = new QPushButton(QStringLiteral("&Suivant>"), this);
@@ -119,18 +121,7 @@ void TFormat::Alimente()
 {
     const FormatEtiquette& f = m_catalogue.FormatCourant();
     const MiseEnPage page(f);
-    if (!f.NomValide())
-        m_avis->setText(QString::fromUtf8("Ce nom n'est pas une taille d'étiquette "
-                                          "(largeur x hauteur) : aucune étiquette ne peut être "
-                                          "imprimée."));
-    else if (!page.Utilisable())
-        m_avis->setText(QString::fromUtf8("Aucune étiquette ne tient sur la feuille avec ce "
-                                          "format : réduisez les marges ou les espacements."));
-    else
-        m_avis->setText(QString::fromUtf8("%1 x %2 = %3 étiquettes par planche")
-                            .arg(page.Colonnes())
-                            .arg(page.Lignes())
-                            .arg(page.ParPlanche()));
+    m_avis->setText(MiseEnPage::Resume(f));
     m_avis->setStyleSheet(page.Utilisable() ? QStringLiteral("color: black")
                                             : QStringLiteral("color: red"));
     m_previs->Alimente(f, f.Nom());

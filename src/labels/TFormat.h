@@ -27,7 +27,7 @@ public:
     QPushButton* BoutonSuivant() const { return m_suivant; }
     QPushButton* BoutonPrecedent() const { return m_precedent; }
     TParametresFeuille* Parametres() const { return m_parametres; }
-    // What the selected format gives: "3 x 7 = 21 étiquettes par planche", or why none fits.
+    // What the selected format gives: "3 × 7 = 21 étiquettes par planche", or why none fits.
     QLabel* Avis() const { return m_avis; }
 
 signals:

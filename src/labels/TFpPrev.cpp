@@ -43,9 +43,16 @@ TFpPrev::TFpPrev(QWidget* parent) : QDialog(parent)
     m_defilement->setAlignment(Qt::AlignCenter);
     m_defilement->setWidgetResizable(false);
 
+    m_avis = new QLabel(this);
+    m_avis->setObjectName(QStringLiteral("Avis"));
+    m_avis->setStyleSheet(QStringLiteral("color: red"));
+    m_avis->setWordWrap(true);
+    m_avis->hide();
+
     auto* colonne = new QVBoxLayout(this);
     colonne->setContentsMargins(4, 4, 4, 4);
     colonne->addWidget(barre);
+    colonne->addWidget(m_avis);
     colonne->addWidget(m_defilement, 1);
 
     connect(m_premiere, &QAction::triggered, this, [this] { AllerA(1); });
@@ -76,7 +83,28 @@ void TFpPrev::Prepare(const RenduPlanche* rendu, const QRectF& zoneImprimableMm)
         setWindowState(Qt::WindowNoState);
         if (m_geometrieReduite.isValid()) setGeometry(m_geometrieReduite);
     }
+    const int rognees = m_rendu ? m_rendu->Rognees() : 0;
+    m_avis->setText(
+        rognees == 0 ? QString()
+                     : TexteRognees(rognees, m_rendu->NombreEtiquettes()) +
+                           (rognees == 1 ? QString::fromUtf8(" Elle est encadrée de rouge.")
+                                         : QString::fromUtf8(" Elles sont encadrées de rouge.")));
+    m_avis->setVisible(rognees > 0);
     if (m_rendu) Dessine();
+}
+
+QString TFpPrev::TexteRognees(int rognees, int total)
+{
+    return rognees == 1
+               ? QString::fromUtf8("1 étiquette sur %1 a un texte trop long, même en %2 points : "
+                                   "il est coupé au bord de l'étiquette.")
+                     .arg(total)
+                     .arg(DessinEtiquette::TailleMin)
+               : QString::fromUtf8("%1 étiquettes sur %2 ont un texte trop long, même en %3 "
+                                   "points : il est coupé au bord de l'étiquette.")
+                     .arg(rognees)
+                     .arg(total)
+                     .arg(DessinEtiquette::TailleMin);
 }
 
 int TFpPrev::NombrePlanches() const
@@ -101,7 +129,7 @@ QImage TFpPrev::DessinePlanche(const RenduPlanche& rendu, const QRectF& zoneMm, 
     p.setRenderHint(QPainter::TextAntialiasing);
     const double kx = taille.width() / MiseEnPage::LargeurFeuilleMm;
     const double ky = taille.height() / MiseEnPage::HauteurFeuilleMm;
-    rendu.Dessine(p, planche, kx, ky);
+    rendu.Dessine(p, planche, kx, ky, QPointF(), true);
     RenduPlanche::DessineZoneImprimable(p, zoneMm, kx, ky);
     return image;
 }

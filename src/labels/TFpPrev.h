@@ -37,6 +37,10 @@ public:
     QAction* ActionSuivante() const { return m_suivante; }
     QAction* ActionDerniere() const { return m_derniere; }
     QAction* ActionZoom() const { return m_zoom; }
+    // "2 étiquettes sur 25 ...": the labels whose text is cut, hidden when none is.
+    QLabel* Avis() const { return m_avis; }
+    // The line the preview and the print question give for `rognees` cut labels.
+    static QString TexteRognees(int rognees, int total);
 
 private:
     void Dessine();
@@ -49,6 +53,7 @@ private:
     QRect m_geometrieReduite;
     QScrollArea* m_defilement;
     QLabel* m_page;
+    QLabel* m_avis;
     QAction* m_premiere;
     QAction* m_precedente;
     QAction* m_suivante;

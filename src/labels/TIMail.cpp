@@ -5,6 +5,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QColorDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QFileDialog>
@@ -149,6 +150,14 @@ TIMail::TIMail(QWidget* parent) : QDialog(parent), m_imprimante(QPrinter::HighRe
     };
     ConfigureImprimante = [this](QPrinter& imprimante) {
         QPrintDialog dialogue(&imprimante, this);
+        dialogue.setObjectName(QStringLiteral("ConfigImprimante"));
+        dialogue.setWindowTitle(QStringLiteral("Config Imprimante"));
+        // A choice of printer, not a print: the labels go there on "Imprimer".
+        dialogue.setOptions(QAbstractPrintDialog::PrintToFile);
+        for (QDialogButtonBox* boutons : dialogue.findChildren<QDialogButtonBox*>())
+            for (QAbstractButton* b : boutons->buttons())
+                if (boutons->buttonRole(b) == QDialogButtonBox::AcceptRole)
+                    b->setText(QStringLiteral("OK"));
         return dialogue.exec() == QDialog::Accepted;
     };
     ChoisitFichierPdf = [this](const QString& propose) {
@@ -170,6 +179,7 @@ TIMail::TIMail(QWidget* parent) : QDialog(parent), m_imprimante(QPrinter::HighRe
     connect(previsualisation, &QPushButton::clicked, this, &TIMail::PrevisualisationDemandee);
     connect(precedent, &QPushButton::clicked, this, [this] { done(Precedent); });
     connect(m_imprimer, &QPushButton::clicked, this, [this] {
+        if (ConfirmeImpression && !ConfirmeImpression()) return;
         if (PrepareImprimante()) accept();
     });
     connect(annuler, &QPushButton::clicked, this, &QDialog::reject);
@@ -233,21 +243,41 @@ void TIMail::Couleur1Click()
 void TIMail::ConfigImprimante1Click()
 {
     m_imprimante.setPageOrientation(QPageLayout::Portrait);
-    if (ConfigureImprimante) ConfigureImprimante(m_imprimante);
+    const bool choisie = ConfigureImprimante && ConfigureImprimante(m_imprimante);
     ImpressionEtiquettes::Prepare(m_imprimante);
+    if (!choisie) return;
+    m_fichierConfigure.clear();
+    if (m_imprimante.outputFormat() == QPrinter::PdfFormat &&
+        !m_imprimante.outputFileName().isEmpty()) {
+        // A bare name goes to the user's folder, not wherever the program was started.
+        m_fichierConfigure = NomPdf(QDir::home().absoluteFilePath(m_imprimante.outputFileName()));
+        m_imprimante.setOutputFileName(m_fichierConfigure);
+    }
+}
+
+QString TIMail::NomPdf(const QString& chemin)
+{
+    return chemin.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)
+               ? chemin
+               : chemin + QStringLiteral(".pdf");
 }
 
 bool TIMail::PrepareImprimante()
 {
     if (m_imprimante.outputFormat() != QPrinter::PdfFormat) return true;
-    // Each mailing asks where its file goes, starting from the last one.
+    // The file just chosen in "Config Imprimante" is where these labels go.
+    if (!m_fichierConfigure.isEmpty() && m_imprimante.outputFileName() == m_fichierConfigure) {
+        m_fichierConfigure.clear();
+        return true;
+    }
+    m_fichierConfigure.clear();
+    // Otherwise each mailing asks where its file goes, starting from the last one, so
+    // that no earlier file is replaced without the user seeing its name.
     const QString dernier = m_imprimante.outputFileName();
     const QString propose =
         dernier.isEmpty() ? QDir::home().filePath(QStringLiteral("mailing.pdf")) : dernier;
     const QString chemin = ChoisitFichierPdf ? ChoisitFichierPdf(propose) : QString();
     if (chemin.isEmpty()) return false;
-    m_imprimante.setOutputFileName(chemin.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)
-                                       ? chemin
-                                       : chemin + QStringLiteral(".pdf"));
+    m_imprimante.setOutputFileName(NomPdf(chemin));
     return true;
 }

@@ -38,7 +38,11 @@ public:
     std::function<QColor(const QColor&)> ChoisitCouleur;
     std::function<bool(QPrinter&)> ConfigureImprimante;
     std::function<QString(const QString&)> ChoisitFichierPdf;
-    // Before printing: a PDF printer asks for its file; false when cancelled.
+    // Asked on "Imprimer" before anything else (the labels whose text would be cut);
+    // false keeps the assistant open.
+    std::function<bool()> ConfirmeImpression;
+    // Before printing: a PDF printer asks for its file, unless one was just chosen in
+    // "Config Imprimante"; false when cancelled.
     bool PrepareImprimante();
 
     QLabel* LibelleInvite() const { return m_invite; }
@@ -57,9 +61,12 @@ private:
     void Couleur1Click();
     void ConfigImprimante1Click();
     void MajEchantillon();
+    static QString NomPdf(const QString& chemin);
 
     OptionsMailing m_options;
     QPrinter m_imprimante;
+    // The PDF file chosen in "Config Imprimante", until the labels are printed there.
+    QString m_fichierConfigure;
     QLabel* m_invite;
     QButtonGroup* m_genres;
     QCheckBox* m_cadre;

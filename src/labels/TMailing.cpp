@@ -21,8 +21,25 @@
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
+#include <QPrinter>
 #include <QStandardPaths>
 #include <QTextBrowser>
+
+struct TMailing::Envoi {
+    MiseEnPage page;
+    Planches planches;
+    DessinEtiquette dessin;
+    RenduPlanche rendu;
+
+    Envoi(const Repertoire& rep, const FormatEtiquette& format, int nombre, int colonne, int ligne,
+          const OptionsMailing& o)
+        : page(format), planches(page, Planches::FichesChoisies(rep), nombre, colonne, ligne),
+          dessin(o.police, o.couleur, o.cadre), rendu(rep, page, planches, o.genre, dessin)
+    {
+    }
+};
+
+TMailing::~TMailing() = default;
 
 TMailing::TMailing(TFiche& fiche) : QObject(&fiche), m_fiche(fiche)
 {
@@ -38,6 +55,7 @@ TMailing::TMailing(TFiche& fiche) : QObject(&fiche), m_fiche(fiche)
     connect(m_previs, &TPrevis::DepartChange, this, &TMailing::MajPlanches);
     connect(m_imail, &TIMail::PositionDemandee, this, &TMailing::Position1Click);
     connect(m_imail, &TIMail::PrevisualisationDemandee, this, &TMailing::Previsualisation1Click);
+    m_imail->ConfirmeImpression = [this] { return ConfirmeImpression(); };
 
     using C = TMenusFiche::Commande;
     TMenusFiche* menus = fiche.Menus();
@@ -175,38 +193,71 @@ void TMailing::Position1Click()
     m_previs->exec();
 }
 
-// The sheets as the assistant's choices make them; the preview and the print draw
-// the same ones.
-void TMailing::AvecRendu(const std::function<void(const RenduPlanche&)>& action)
+std::unique_ptr<TMailing::Envoi> TMailing::NouvelEnvoi() const
 {
-    const OptionsMailing& o = m_imail->Options();
-    const MiseEnPage page(m_catalogue.FormatCourant());
-    const Planches planches(page, Planches::FichesChoisies(m_fiche.Rep()), m_nombre,
-                            m_previs->ColonneDepart(), m_previs->LigneDepart());
-    const DessinEtiquette dessin(o.police, o.couleur, o.cadre);
-    const RenduPlanche rendu(m_fiche.Rep(), page, planches, o.genre, dessin);
-    action(rendu);
+    return std::make_unique<Envoi>(m_fiche.Rep(), m_catalogue.FormatCourant(), m_nombre,
+                                   m_previs->ColonneDepart(), m_previs->LigneDepart(),
+                                   m_imail->Options());
 }
 
 void TMailing::Previsualisation1Click()
 {
-    AvecRendu([this](const RenduPlanche& rendu) {
-        m_fpPrev->Prepare(&rendu, ImpressionEtiquettes::ZoneImprimable(m_imail->Imprimante()));
-        m_fpPrev->exec();
-        m_fpPrev->Prepare(nullptr, QRectF());
-    });
+    const std::unique_ptr<Envoi> envoi = NouvelEnvoi();
+    {
+        CurseurOccupe occupe;
+        m_fpPrev->Prepare(&envoi->rendu,
+                          ImpressionEtiquettes::ZoneImprimable(m_imail->Imprimante()));
+    }
+    m_fpPrev->exec();
+    m_fpPrev->Prepare(nullptr, QRectF());
+}
+
+// Before the job: labels whose text will be cut are counted and told.
+bool TMailing::ConfirmeImpression()
+{
+    m_envoi = NouvelEnvoi();
+    int rognees = 0;
+    {
+        CurseurOccupe occupe;
+        rognees = m_envoi->rendu.Rognees();
+    }
+    if (rognees == 0) return true;
+    const QString conseil =
+        rognees == 1 ? QString::fromUtf8("La prévisualisation la montre encadrée de rouge ; une "
+                                         "police plus petite ou un format d'étiquette plus grand "
+                                         "peut la faire tenir.")
+                     : QString::fromUtf8("La prévisualisation les montre encadrées de rouge ; une "
+                                         "police plus petite ou un format d'étiquette plus grand "
+                                         "peut les faire tenir.");
+    if (TMessage::QuestionOuiNon(m_imail,
+                                 TFpPrev::TexteRognees(rognees, m_envoi->rendu.NombreEtiquettes()) +
+                                     QStringLiteral("\n\n") + conseil +
+                                     QString::fromUtf8("\n\nImprimer quand même ?"),
+                                 QStringLiteral("Impression d'étiquettes")) == TMessage::Oui)
+        return true;
+    m_envoi.reset();
+    return false;
 }
 
 void TMailing::Imprime()
 {
     const OptionsMailing& o = m_imail->Options();
+    if (!m_envoi) m_envoi = NouvelEnvoi();
+    QPrinter& imprimante = m_imail->Imprimante();
     QString erreur;
-    AvecRendu([&](const RenduPlanche& rendu) {
+    {
         CurseurOccupe occupe;
-        erreur = ImpressionEtiquettes::Imprime(m_imail->Imprimante(), rendu,
+        erreur = ImpressionEtiquettes::Imprime(imprimante, m_envoi->rendu,
                                                QPointF(o.decalageX / 10.0, o.decalageY / 10.0));
-    });
+    }
+    m_envoi.reset();
     if (!erreur.isEmpty())
         TMessage::Erreur(&m_fiche,
                          QString::fromUtf8("Les étiquettes n'ont pas été imprimées.\n\n") + erreur);
+    else if (imprimante.outputFormat() == QPrinter::PdfFormat)
+        TMessage::Information(&m_fiche,
+                              QString::fromUtf8("Les étiquettes ont été enregistrées dans le "
+                                                "fichier « %1 ».")
+                                  .arg(QDir::toNativeSeparators(imprimante.outputFileName())),
+                              QStringLiteral("Impression d'étiquettes"));
 }

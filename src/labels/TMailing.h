@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QString>
 #include <functional>
+#include <memory>
 
 class EcritureReglages;
 class Reglages;
@@ -29,6 +30,7 @@ class TMailing : public QObject
 public:
     // Creates the wizard's dialogs, in their order, and connects the commands.
     explicit TMailing(TFiche& fiche);
+    ~TMailing() override;
 
     void Lit(const Reglages& r);
     // "Options" ("Cadre", "Adresse", the shifts), "Dernier format", "Police".
@@ -59,7 +61,11 @@ private:
     void Position1Click();
     void Previsualisation1Click();
     void Imprime();
-    void AvecRendu(const std::function<void(const RenduPlanche&)>& action);
+    // The sheets of one mailing as the assistant's choices make them: the preview and
+    // the print draw the same ones.
+    struct Envoi;
+    std::unique_ptr<Envoi> NouvelEnvoi() const;
+    bool ConfirmeImpression();
     void Disponible(bool oui);
     void Aide();
 
@@ -74,4 +80,6 @@ private:
     TIMail* m_imail;
     TFpPrev* m_fpPrev;
     QPointer<TAide> m_aide;
+    // Measured when "Imprimer" is confirmed, printed as measured.
+    std::unique_ptr<Envoi> m_envoi;
 };

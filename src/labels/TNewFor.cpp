@@ -50,7 +50,6 @@ TNewFor::TNewFor(TPrevis* previs, QWidget* parent) : QDialog(parent), m_previs(p
     m_parametres = new TParametresFeuille(QString::fromUtf8("Feuille d'étiquettes"), this);
     m_avis = new QLabel(this);
     m_avis->setObjectName(QStringLiteral("Avis"));
-    m_avis->setStyleSheet(QStringLiteral("color: red"));
 
     auto* boutons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     boutons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
@@ -99,10 +98,10 @@ void TNewFor::Alimente()
     TParametresFeuille::Ecrit(m_libelleHauteur, QString::fromUtf8(PrefixeHauteur),
                               m_hauteur->value());
     const FormatEtiquette f = Format();
-    m_avis->setText(MiseEnPage(f).Utilisable()
-                        ? QString()
-                        : QString::fromUtf8("Aucune étiquette ne tient sur la feuille avec ces "
-                                            "dimensions."));
+    // The same line as the chooser's, as the sliders move.
+    m_avis->setText(MiseEnPage::Resume(f));
+    m_avis->setStyleSheet(MiseEnPage(f).Utilisable() ? QStringLiteral("color: black")
+                                                     : QStringLiteral("color: red"));
     m_previs->Alimente(f, f.Nom());
 }
 

@@ -4,6 +4,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 TPrevis::TPrevis(QWidget* parent)
     : QDialog(parent), m_zone(0, 0, MiseEnPage::LargeurFeuilleMm, MiseEnPage::HauteurFeuilleMm)
@@ -11,13 +12,30 @@ TPrevis::TPrevis(QWidget* parent)
     setObjectName(QStringLiteral("Previs"));
     setWindowTitle(QString::fromUtf8("Feuille d'étiquettes"));
     setModal(true);
-    setFixedSize(LargeurImage, HauteurImage);
+    AjusteLargeur();
+}
+
+// A window as narrow as the thumbnail cuts its title ("Feuille...1 mm"): the window
+// takes the title's width, with room for the title bar's buttons, and centres the
+// thumbnail.
+void TPrevis::AjusteLargeur()
+{
+    QFont gras = font();
+    gras.setBold(true);
+    const int titre = QFontMetrics(gras).horizontalAdvance(windowTitle()) + 130;
+    setFixedSize(std::clamp(titre, int(LargeurImage), 4 * LargeurImage), HauteurImage);
+}
+
+QPoint TPrevis::OrigineImage() const
+{
+    return QPoint((width() - LargeurImage) / 2, 0);
 }
 
 void TPrevis::Alimente(const FormatEtiquette& format, const QString& taille)
 {
     m_page = MiseEnPage(format);
     setWindowTitle(QString::fromUtf8("Feuille d'étiquettes %1 mm").arg(taille));
+    AjusteLargeur();
     update();
 }
 
@@ -67,13 +85,14 @@ QImage TPrevis::Image() const
 void TPrevis::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    p.drawImage(0, 0, Image());
+    p.fillRect(rect(), palette().window());
+    p.drawImage(OrigineImage(), Image());
 }
 
 void TPrevis::mousePressEvent(QMouseEvent* e)
 {
     if (m_mode != Depart || e->button() != Qt::LeftButton) return;
-    const QPoint point = e->position().toPoint();
+    const QPoint point = e->position().toPoint() - OrigineImage();
     for (int r = 1; r <= m_page.Lignes(); ++r)
         for (int c = 1; c <= m_page.Colonnes(); ++c)
             if (Rectangle(c, r).adjusted(0, 0, 1, 1).contains(point)) {

@@ -29,8 +29,10 @@ public:
     // Brought inside the current layout.
     void SetDepart(int colonne, int ligne);
     const MiseEnPage& Page() const { return m_page; }
-    // A label's rectangle on the thumbnail.
+    // A label's rectangle on the thumbnail, in the thumbnail's own pixels.
     QRect Rectangle(int colonne, int ligne) const;
+    // Where the thumbnail sits in the window, which is wide enough for its whole title.
+    QPoint OrigineImage() const;
     QImage Image() const;
 
 signals:
@@ -41,6 +43,8 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
 
 private:
+    void AjusteLargeur();
+
     Mode m_mode = Affichage;
     MiseEnPage m_page;
     QRectF m_zone;

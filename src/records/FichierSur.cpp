@@ -263,3 +263,216 @@ bool FichierSur::ProprietairePerdu()
 {
     return g_proprietairePerdu;
 }
+
+// ---------------------------------------------------------------------------------
+// Several files replaced together (EcritureGroupee).
+
+namespace
+{
+
+int g_echecAuRemplacement = 0;
+
+bool Existe(const QByteArray& chemin, struct stat& etat)
+{
+    return lstat(chemin.constData(), &etat) == 0;
+}
+
+// Copies `source` into a fresh temporary file beside it, forced to the disk, with
+// its owner and mode. 0 or the error number.
+int CopieAcote(const QByteArray& source, QByteArray& copie)
+{
+    const int entree = open(source.constData(), O_RDONLY | O_CLOEXEC);
+    if (entree < 0) return errno;
+    const int sortie = CreeTemporaire(source, copie);
+    if (sortie < 0) {
+        const int e = errno;
+        close(entree);
+        return e;
+    }
+    const bool perdu = g_proprietairePerdu;
+    PrendAttributs(sortie, source);
+    g_proprietairePerdu = perdu; // only the files of the group count
+    int erreur = 0;
+    char tampon[1 << 16];
+    while (erreur == 0) {
+        const ssize_t n = read(entree, tampon, sizeof tampon);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) erreur = errno;
+        if (n <= 0) break;
+        ssize_t ecrits = 0;
+        while (ecrits < n) {
+            const ssize_t m = write(sortie, tampon + ecrits, static_cast<size_t>(n - ecrits));
+            if (m < 0 && errno == EINTR) continue;
+            if (m <= 0) {
+                erreur = m < 0 ? errno : ENOSPC;
+                break;
+            }
+            ecrits += m;
+        }
+    }
+    if (erreur == 0 && fdatasync(sortie) != 0) erreur = errno;
+    close(entree);
+    if (close(sortie) != 0 && erreur == 0) erreur = errno;
+    if (erreur != 0) {
+        unlink(copie.constData());
+        copie.clear();
+    }
+    return erreur;
+}
+
+// Keeps the previous content of `cible` under another name until the whole group is
+// in place: a second link to the same file, or a copy where the file system has no
+// links. 0 or the error number.
+int GardePrecedent(const QByteArray& cible, QByteArray& garde)
+{
+    for (int essai = 0; essai < 16; ++essai) {
+        // A free name of the same pattern as the temporary files.
+        const int fd = CreeTemporaire(cible, garde);
+        if (fd < 0) return errno;
+        close(fd);
+        unlink(garde.constData());
+        if (link(cible.constData(), garde.constData()) == 0) return 0;
+        if (errno != EEXIST) break;
+    }
+    return CopieAcote(cible, garde);
+}
+
+QString RaisonPour(const QString& chemin, int erreur)
+{
+    return QString::fromUtf8("« %1 » : %2").arg(QFileInfo(chemin).fileName(), Raison(erreur));
+}
+
+} // namespace
+
+EcritureGroupee::EcritureGroupee() = default;
+
+// Dropped before Termine, each writer removes its own temporary file.
+EcritureGroupee::~EcritureGroupee() = default;
+
+EcritureSure& EcritureGroupee::Fichier(const QString& chemin)
+{
+    auto ecriture = std::make_unique<EcritureSure>(chemin);
+    EcritureSure& e = *ecriture;
+    m_elements.push_back({std::move(ecriture), e.m_cible, chemin});
+    return e;
+}
+
+void EcritureGroupee::Retire(const QString& chemin)
+{
+    m_elements.push_back({nullptr, Natif(chemin), chemin});
+}
+
+void EcritureGroupee::EchecAuRemplacement(int n)
+{
+    g_echecAuRemplacement = n;
+}
+
+QString EcritureGroupee::Termine()
+{
+    if (m_termine) return Raison(EBADF);
+    m_termine = true;
+    const int echecVoulu = g_echecAuRemplacement;
+    g_echecAuRemplacement = 0;
+    g_proprietairePerdu = false;
+    const size_t n = m_elements.size();
+    // Which temporary files exist, and the previous files kept aside.
+    std::vector<bool> temporaire(n, false);
+    std::vector<QByteArray> gardes(n);
+    std::vector<bool> existait(n, false);
+    auto nettoie = [&](size_t depuis) {
+        for (size_t i = depuis; i < n; ++i) {
+            if (temporaire[i]) unlink(m_elements[i].ecriture->m_temporaire.constData());
+            if (!gardes[i].isEmpty()) unlink(gardes[i].constData());
+        }
+    };
+
+    // 1. Every file written in full and on the disk.
+    for (size_t i = 0; i < n; ++i) {
+        EcritureSure* f = m_elements[i].ecriture.get();
+        if (!f) continue;
+        int erreur = f->m_fd < 0 ? (f->m_erreur ? f->m_erreur : EBADF) : f->m_erreur;
+        if (f->m_fd >= 0) {
+            temporaire[i] = true;
+            if (erreur == 0) {
+                PrendAttributs(f->m_fd, f->m_cible);
+                if (fdatasync(f->m_fd) != 0) erreur = errno;
+            }
+            if (close(f->m_fd) != 0 && erreur == 0) erreur = errno;
+            f->m_fd = -1;
+        }
+        if (erreur != 0) {
+            // The writers not yet closed still remove their own files.
+            for (size_t j = 0; j <= i; ++j)
+                if (temporaire[j]) unlink(m_elements[j].ecriture->m_temporaire.constData());
+            return RaisonPour(m_elements[i].chemin, erreur);
+        }
+    }
+
+    // 2. The previous files kept aside, so that a failed replacement can be undone.
+    for (size_t i = 0; i < n; ++i) {
+        struct stat etat;
+        if (!Existe(m_elements[i].cible, etat)) continue;
+        int erreur =
+            S_ISDIR(etat.st_mode) ? EISDIR : GardePrecedent(m_elements[i].cible, gardes[i]);
+        if (erreur == 0) existait[i] = true;
+        if (erreur != 0) {
+            gardes[i].clear();
+            nettoie(0);
+            return RaisonPour(m_elements[i].chemin, erreur);
+        }
+    }
+
+    // 3. In place, one rename (or removal) each; a failure puts back what was done.
+    for (size_t i = 0; i < n; ++i) {
+        const Element& e = m_elements[i];
+        int erreur = 0;
+        if (static_cast<int>(i) + 1 == echecVoulu)
+            erreur = EIO;
+        else if (e.ecriture &&
+                 rename(e.ecriture->m_temporaire.constData(), e.cible.constData()) != 0)
+            erreur = errno;
+        else if (!e.ecriture && existait[i] && unlink(e.cible.constData()) != 0)
+            erreur = errno;
+        if (erreur == 0) {
+            temporaire[i] = false;
+            continue;
+        }
+        QString raison = RaisonPour(e.chemin, erreur);
+        for (size_t j = i; j-- > 0;) {
+            const Element& fait = m_elements[j];
+            if (!gardes[j].isEmpty()) {
+                if (rename(gardes[j].constData(), fait.cible.constData()) == 0)
+                    gardes[j].clear();
+                else
+                    raison +=
+                        QString::fromUtf8("\nL'ancien « %1 » n'a pas pu être remis en place : "
+                                          "il se trouve sous le nom « %2 ».")
+                            .arg(QFile::decodeName(fait.cible), QFile::decodeName(gardes[j]));
+            } else if (fait.ecriture && unlink(fait.cible.constData()) != 0) {
+                raison += QString::fromUtf8("\n« %1 » n'a pas pu être retiré.")
+                              .arg(QFile::decodeName(fait.cible));
+            }
+        }
+        // What could not be put back stays for the user, as told.
+        for (size_t j = 0; j < i; ++j)
+            gardes[j].clear();
+        nettoie(i);
+        return raison;
+    }
+
+    // 4. The renames made durable, then the previous files let go.
+    QList<QByteArray> dossiers;
+    for (const Element& e : m_elements) {
+        const QByteArray d = DossierDe(e.cible);
+        if (dossiers.contains(d)) continue;
+        dossiers.append(d);
+        const int fd = open(d.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd >= 0) {
+            fsync(fd);
+            close(fd);
+        }
+    }
+    for (const QByteArray& g : gardes)
+        if (!g.isEmpty()) unlink(g.constData());
+    return {};
+}

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 #include <cstddef>
+#include <memory>
+#include <vector>
 
 // Writes a whole file atomically: the bytes go to a temporary file beside the
 // target, are forced to the disk, take the old file's owner, group and mode, then
@@ -46,8 +48,46 @@ public:
     QString Termine();
 
 private:
+    friend class EcritureGroupee;
     QByteArray m_cible;
     QByteArray m_temporaire;
     int m_fd = -1;
     int m_erreur = 0;
+};
+
+// Files that belong together, replaced together or not at all (the label catalogue's
+// two files and their backups). Each file is written to a temporary file of its own
+// through an EcritureSure; Termine forces every one to the disk and only then puts
+// them in place, one rename each. Should a write, a sync or a rename fail, the files
+// already replaced get their previous content back and the temporary files go:
+// either every file of the group changes, or none does.
+class EcritureGroupee
+{
+public:
+    EcritureGroupee();
+    ~EcritureGroupee();
+    EcritureGroupee(const EcritureGroupee&) = delete;
+    EcritureGroupee& operator=(const EcritureGroupee&) = delete;
+
+    // A file of the group, written through the returned writer (never Termine'd by
+    // the caller); files are put in place in the order they were added.
+    EcritureSure& Fichier(const QString& chemin);
+    // A file the group removes, if it exists, when the others are put in place.
+    void Retire(const QString& chemin);
+    // Empty on success; otherwise the French reason, naming the file, and no file of
+    // the group has changed.
+    QString Termine();
+
+    // For the tests: the n-th file put in place (from 1) fails as a refused rename
+    // would, in the next Termine only.
+    static void EchecAuRemplacement(int n);
+
+private:
+    struct Element {
+        std::unique_ptr<EcritureSure> ecriture; // null for a removal
+        QByteArray cible;                       // the file replaced or removed
+        QString chemin;                         // as the caller named it, for messages
+    };
+    std::vector<Element> m_elements;
+    bool m_termine = false;
 };

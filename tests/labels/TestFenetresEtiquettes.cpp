@@ -1,3 +1,4 @@
+#include "Pilote.h"
 #include "Registre.h"
 #include "labels/Catalogue.h"
 #include "labels/DessinEtiquette.h"
@@ -24,10 +25,13 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
+#include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
@@ -71,40 +75,6 @@ QString Drapeaux(const Repertoire& rep)
     return d;
 }
 
-// Answers the modal dialogs of a chain one after the other: each step waits until
-// the dialog of that name is the active modal window, then acts on it.
-class Pilote : public QObject
-{
-public:
-    struct Etape {
-        QString dialogue;
-        std::function<void(QWidget*)> action;
-    };
-    explicit Pilote(std::vector<Etape> etapes) : m_etapes(etapes.begin(), etapes.end())
-    {
-        connect(&m_horloge, &QTimer::timeout, this, &Pilote::Avance);
-        m_horloge.start(10);
-    }
-    bool Fini() const { return m_etapes.empty(); }
-    QString Restant() const { return m_etapes.empty() ? QString() : m_etapes.front().dialogue; }
-
-private:
-    void Avance()
-    {
-        if (m_etapes.empty()) return;
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || modal->objectName() != m_etapes.front().dialogue || !modal->isVisible())
-            return;
-        const Etape e = m_etapes.front();
-        // Run from an event of its own: an action that opens a dialog must leave this
-        // timer free to answer it.
-        m_etapes.pop_front();
-        QTimer::singleShot(0, modal, [e, modal] { e.action(modal); });
-    }
-    std::deque<Etape> m_etapes;
-    QTimer m_horloge;
-};
-
 template <typename T> T* Enfant(QWidget* w, const char* nom)
 {
     T* t = w->findChild<T*>(QLatin1String(nom));
@@ -123,9 +93,10 @@ void CliqueLigne(QListView* liste, int ligne, Qt::KeyboardModifiers touches = Qt
     QTest::mouseClick(liste->viewport(), Qt::LeftButton, touches, r.center());
 }
 
+// A label's centre in the window's coordinates, where a click lands.
 QPoint Centre(const TPrevis& p, int c, int r)
 {
-    return p.Rectangle(c, r).center();
+    return p.Rectangle(c, r).center() + p.OrigineImage();
 }
 
 } // namespace
@@ -138,6 +109,7 @@ private slots:
     void init() { TMessage::ModeTest(true); }
     void cleanup() { TMessage::ModeTest(false); }
 
+    void PiloteSansAttenteInfinie();
     void ChoixTitresEtDrapeaux();
     void ChoixTrierReprendLesDrapeaux();
     void FormatCurseursEtSuppression();
@@ -149,7 +121,29 @@ private slots:
     void DemarrageCatalogueAbimeEtOptions();
     void IMailPoliceCouleurEtFichier();
     void FermetureCatalogueImpossible();
+    void PrevisTitreEntier();
+    void ConfigImprimanteDecideDuFichier();
+    void ConfigImprimanteDansLAssistant();
+    void EtiquettesRogneesMarquees();
+    void EtiquettesRogneesDitesAvantImpression();
 };
+
+void TestFenetresEtiquettes::PiloteSansAttenteInfinie()
+{
+    // A dialog that never comes: the step fails at its deadline, saying what it saw,
+    // and the dialog that was open instead is closed so that the test goes on.
+    QDialog autre;
+    autre.setObjectName("Autre");
+    autre.setWindowTitle("Une autre fenêtre");
+    Pilote pilote({{"Attendue", [](QWidget* d) { static_cast<QDialog*>(d)->accept(); }}}, 300);
+    QElapsedTimer duree;
+    duree.start();
+    QCOMPARE(autre.exec(), int(QDialog::Rejected));
+    QVERIFY(duree.elapsed() < 5000);
+    QVERIFY(!pilote.Fini());
+    QVERIFY2(pilote.Rapport().contains("« Attendue »") && pilote.Rapport().contains("« Autre »"),
+             qPrintable(pilote.Rapport()));
+}
 
 void TestFenetresEtiquettes::ChoixTitresEtDrapeaux()
 {
@@ -234,7 +228,7 @@ void TestFenetresEtiquettes::FormatCurseursEtSuppression()
     QCOMPARE(format.Liste()->count(), 4);
     QCOMPARE(format.Liste()->currentRow(), 0);
     QVERIFY(!format.BoutonSupprimer()->isEnabled());
-    QCOMPARE(format.Avis()->text(), QString::fromUtf8("3 x 7 = 21 étiquettes par planche"));
+    QCOMPARE(format.Avis()->text(), QString::fromUtf8("3 × 7 = 21 étiquettes par planche"));
     QCOMPARE(previs.windowTitle(), QString::fromUtf8("Feuille d'étiquettes 70,0x42,4 mm"));
     QSlider* haute = format.Parametres()->Curseur(FormatEtiquette::MargeHaute);
     haute->setFocus();
@@ -244,7 +238,7 @@ void TestFenetresEtiquettes::FormatCurseursEtSuppression()
     QCOMPARE(format.Parametres()->Libelle(FormatEtiquette::MargeHaute)->text(),
              QStringLiteral("Marge haute : 29,9 mm"));
     QCOMPARE(catalogue.Format(0).Parametre(FormatEtiquette::MargeHaute), 299);
-    QCOMPARE(format.Avis()->text(), QString::fromUtf8("3 x 6 = 18 étiquettes par planche"));
+    QCOMPARE(format.Avis()->text(), QString::fromUtf8("3 × 6 = 18 étiquettes par planche"));
     QTest::keyClick(haute, Qt::Key_PageUp);
     QCOMPARE(catalogue.Format(0).Parametre(FormatEtiquette::MargeHaute), 309);
 
@@ -275,7 +269,7 @@ void TestFenetresEtiquettes::FormatNouveauEtFormatInutilisable()
                                 QTest::keyClick(d, Qt::Key_Return);
                             }}});
     QTest::mouseClick(format.BoutonNouveau(), Qt::LeftButton);
-    QVERIFY(sansChangement.Fini());
+    QVERIFY2(sansChangement.Fini(), qPrintable(sansChangement.Rapport()));
     QCOMPARE(format.Liste()->currentItem()->text(), QStringLiteral("210,0x297,0"));
 
     Pilote petit({{"NewFor", [](QWidget* d) {
@@ -283,10 +277,13 @@ void TestFenetresEtiquettes::FormatNouveauEtFormatInutilisable()
                        n->Largeur()->setValue(990);
                        n->Hauteur()->setValue(381);
                        n->Parametres()->Curseur(FormatEtiquette::EspaceVertical)->setValue(12);
-                       QCOMPARE(d->findChild<QLabel*>("Avis")->text(), QString());
+                       // The layout is told as the sliders move.
+                       QCOMPARE(d->findChild<QLabel*>("Avis")->text(),
+                                QString::fromUtf8("2 × 7 = 14 étiquettes par planche"));
                        QTest::keyClick(d, Qt::Key_Return);
                    }}});
     QTest::mouseClick(format.BoutonNouveau(), Qt::LeftButton);
+    QVERIFY2(petit.Fini(), qPrintable(petit.Rapport()));
     QCOMPARE(catalogue.Nombre(), 6);
     QCOMPARE(catalogue.FormatCourant().Nom(), QStringLiteral("99,0x38,1"));
     QCOMPARE(catalogue.FormatCourant().Parametre(FormatEtiquette::EspaceVertical), 12);
@@ -296,6 +293,7 @@ void TestFenetresEtiquettes::FormatNouveauEtFormatInutilisable()
                         QTest::keyClick(d, Qt::Key_Escape);
                     }}});
     QTest::mouseClick(format.BoutonNouveau(), Qt::LeftButton);
+    QVERIFY2(annule.Fini(), qPrintable(annule.Rapport()));
     QCOMPARE(catalogue.Nombre(), 6);
     QCOMPARE(previs.windowTitle(), QString::fromUtf8("Feuille d'étiquettes 99,0x38,1 mm"));
 
@@ -321,21 +319,22 @@ void TestFenetresEtiquettes::PrevisVignetteEtDepart()
     previs.show();
     QTest::mouseClick(&previs, Qt::LeftButton, {}, Centre(previs, 2, 3)); // display mode
     QCOMPARE(change.count(), 0);
-    QCOMPARE(previs.Image().pixel(Centre(previs, 1, 1)), qRgb(255, 255, 255));
+    QCOMPARE(previs.Image().pixel(previs.Rectangle(1, 1).center()), qRgb(255, 255, 255));
     previs.SetMode(TPrevis::Depart);
-    QCOMPARE(previs.Image().pixel(Centre(previs, 1, 1)), qRgb(255, 0, 0));
+    QCOMPARE(previs.Image().pixel(previs.Rectangle(1, 1).center()), qRgb(255, 0, 0));
     QTest::mouseClick(&previs, Qt::LeftButton, {}, Centre(previs, 2, 3));
     QCOMPARE(change.count(), 1);
     QCOMPARE(std::make_pair(previs.ColonneDepart(), previs.LigneDepart()), std::make_pair(2, 3));
-    QCOMPARE(previs.Image().pixel(Centre(previs, 2, 3)), qRgb(255, 0, 0));
-    QCOMPARE(previs.Image().pixel(Centre(previs, 1, 1)), qRgb(255, 255, 255));
+    QCOMPARE(previs.Image().pixel(previs.Rectangle(2, 3).center()), qRgb(255, 0, 0));
+    QCOMPARE(previs.Image().pixel(previs.Rectangle(1, 1).center()), qRgb(255, 255, 255));
     // The 5 mm between labels is no label.
     const QRect a = previs.Rectangle(1, 1), b = previs.Rectangle(2, 1);
     QTest::mouseClick(&previs, Qt::LeftButton, {},
-                      QPoint((a.right() + b.left()) / 2, a.center().y()));
+                      QPoint((a.right() + b.left()) / 2, a.center().y()) + previs.OrigineImage());
     QCOMPARE(change.count(), 1);
     // The edge of a label belongs to it.
-    QTest::mouseClick(&previs, Qt::LeftButton, {}, previs.Rectangle(3, 6).bottomRight());
+    QTest::mouseClick(&previs, Qt::LeftButton, {},
+                      previs.Rectangle(3, 6).bottomRight() + previs.OrigineImage());
     QCOMPARE(std::make_pair(previs.ColonneDepart(), previs.LigneDepart()), std::make_pair(3, 6));
     // A smaller layout brings the start inside it.
     previs.Alimente(FormatEtiquette("100,0x100,0"), "100,0x100,0");
@@ -444,7 +443,7 @@ void TestFenetresEtiquettes::AssistantCompletJusquAuPdf()
          }},
     });
     fiche->Menus()->Item(TMenusFiche::Commande::Mailing)->trigger();
-    QVERIFY2(pilote.Fini(), qPrintable(pilote.Restant()));
+    QVERIFY2(pilote.Fini(), qPrintable(pilote.Rapport()));
     QVERIFY(!boutonPendant);
     QVERIFY(bouton->isEnabled());
     QCOMPARE(invite, QString::fromUtf8(
@@ -453,15 +452,15 @@ void TestFenetresEtiquettes::AssistantCompletJusquAuPdf()
     QCOMPARE(Drapeaux(fiche->Rep()), QStringLiteral("011"));
     QVERIFY(fiche->Rep().Modifie());
     QVERIFY(QFile::exists(pdf));
-    if (!QStandardPaths::findExecutable("pdftotext").isEmpty()) {
-        QProcess p;
-        p.start("pdftotext", {"-layout", pdf, "-"});
-        p.waitForFinished(30000);
-        const QString texte = QString::fromUtf8(p.readAllStandardOutput());
-        QVERIFY2(texte.contains("Bert") && texte.contains("Cyr") && !texte.contains("Ainsi"),
-                 qPrintable(texte));
-        QCOMPARE(texte.count('\f'), 2);
-    }
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+        QSKIP("pdftotext (poppler-utils) missing: the PDF's text cannot be checked");
+    QProcess p;
+    p.start("pdftotext", {"-layout", pdf, "-"});
+    p.waitForFinished(30000);
+    const QString texte = QString::fromUtf8(p.readAllStandardOutput());
+    QVERIFY2(texte.contains("Bert") && texte.contains("Cyr") && !texte.contains("Ainsi"),
+             qPrintable(texte));
+    QCOMPARE(texte.count('\f'), 2);
 }
 
 void TestFenetresEtiquettes::AssistantPrecedentEtAnnuler()
@@ -489,7 +488,7 @@ void TestFenetresEtiquettes::AssistantPrecedentEtAnnuler()
         {"IMail", [](QWidget* w) { Clique(w, "Annuler"); }},
     });
     QTest::mouseClick(fiche->Menus()->BoutonOutil(TMenusFiche::Commande::Mailing), Qt::LeftButton);
-    QVERIFY2(pilote.Fini(), qPrintable(pilote.Restant()));
+    QVERIFY2(pilote.Fini(), qPrintable(pilote.Rapport()));
     QCOMPARE(selectionnes, 2);
     QVERIFY(fiche->Menus()->Bouton(TMenusFiche::Commande::Mailing)->isEnabled());
     QVERIFY(QDir(d.path()).entryList({"*.pdf"}).isEmpty());
@@ -528,7 +527,7 @@ void TestFenetresEtiquettes::DemarrageCatalogueAbimeEtOptions()
         const QString dit = TMessage::DernierTexte();
         QVERIFY2(dit.contains("ligne 2") && dit.contains("ligne 6"), qPrintable(dit));
         TMailing* m = programme.Mailing();
-        QCOMPARE(m->Formats().Nombre(), 1);
+        QCOMPARE(m->Formats().Nombre(), 2); // the unusable name stays, to be kept
         QCOMPARE(m->Formats().Format(0).Parametres(),
                  (std::array<int, FormatEtiquette::NbParametres>{1, 2, 3, 4, 5, 0}));
         QVERIFY(m->IMail()->Cadre()->isChecked());
@@ -536,10 +535,16 @@ void TestFenetresEtiquettes::DemarrageCatalogueAbimeEtOptions()
         QCOMPARE(m->IMail()->Options().police.pointSizeF(), 14.0);
         QVERIFY(programme.Fiche()->close());
     }
-    // The close wrote back what was kept, under the name found, and the options.
+    // The close lost none of the catalogue's lines, under the name found, and wrote the
+    // options.
     QFile formats(d.filePath(base + ".FOR"));
     QVERIFY(formats.open(QIODevice::ReadOnly));
-    QCOMPARE(formats.readAll(), QByteArray("50,0x20,0\r\n"));
+    QCOMPARE(formats.readAll(), QByteArray("50,0x20,0\r\ncent\r\n"));
+    QFile marges(d.filePath(base + ".GAP"));
+    QVERIFY(marges.open(QIODevice::ReadOnly));
+    // The missing values of "cent" are written as the zeros they were read as.
+    QCOMPARE(marges.readAll(),
+             QByteArray("1\r\n2\r\n3\r\n4\r\n5\r\nsix\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n"));
     QVERIFY(!QFile::exists(d.filePath(base + ".for")));
     QSettings relu(d.filePath("carnet.ini"), QSettings::IniFormat);
     QCOMPARE(relu.value("Options/Adresse").toInt(), 1);
@@ -610,6 +615,231 @@ void TestFenetresEtiquettes::FermetureCatalogueImpossible()
     QVERIFY2(TMessage::DernierTexte().contains(QString::fromUtf8("n'a pas pu être enregistré")),
              qPrintable(TMessage::DernierTexte()));
     QVERIFY(QFile::exists(d.filePath("carnet.ini")));
+}
+
+void TestFenetresEtiquettes::PrevisTitreEntier()
+{
+    TPrevis previs;
+    previs.show();
+    QFont gras = previs.font();
+    gras.setBold(true);
+    for (const QString& nom : {QStringLiteral("70,0x42,4"), QStringLiteral("101,0x96,0"),
+                               QStringLiteral("63,5x38,1 Planche du bureau")}) {
+        previs.Alimente(FormatEtiquette(nom), nom);
+        const QString titre = QString::fromUtf8("Feuille d'étiquettes %1 mm").arg(nom);
+        QCOMPARE(previs.windowTitle(), titre);
+        // Room for the whole title and the title bar's buttons.
+        QVERIFY2(previs.width() >= QFontMetrics(gras).horizontalAdvance(titre) + 100,
+                 qPrintable(QStringLiteral("%1: %2").arg(nom).arg(previs.width())));
+        // The thumbnail is whole, centred, and clicks still find their label.
+        QCOMPARE(previs.height(), TPrevis::HauteurImage);
+        QCOMPARE(previs.OrigineImage().x(), (previs.width() - TPrevis::LargeurImage) / 2);
+    }
+    previs.Alimente(FormatEtiquette("70,0x42,4"), "70,0x42,4");
+    previs.SetMode(TPrevis::Depart);
+    QTest::mouseClick(&previs, Qt::LeftButton, {}, Centre(previs, 3, 2));
+    QCOMPARE(std::make_pair(previs.ColonneDepart(), previs.LigneDepart()), std::make_pair(3, 2));
+    const QImage vue = previs.grab().toImage();
+    QCOMPARE(vue.pixelColor(Centre(previs, 3, 2)), QColor(Qt::red));
+    QCOMPARE(vue.pixelColor(Centre(previs, 1, 1)), QColor(Qt::white));
+}
+
+void TestFenetresEtiquettes::ConfigImprimanteDecideDuFichier()
+{
+    QTemporaryDir d;
+    TIMail mail;
+    mail.Imprimante().setOutputFormat(QPrinter::PdfFormat);
+    mail.show();
+    int questions = 0;
+    mail.ChoisitFichierPdf = [&](const QString&) {
+        ++questions;
+        return d.filePath("demande.pdf");
+    };
+    QString choisi = d.filePath("choisi");
+    mail.ConfigureImprimante = [&](QPrinter& p) {
+        p.setOutputFileName(choisi);
+        return true;
+    };
+    QTest::mouseClick(mail.findChild<QPushButton*>("ConfigImprimante"), Qt::LeftButton);
+    QTest::mouseClick(mail.BoutonImprimer(), Qt::LeftButton);
+    // The file chosen there is the one printed, without a second question.
+    QCOMPARE(questions, 0);
+    QCOMPARE(mail.result(), int(QDialog::Accepted));
+    QCOMPARE(mail.Imprimante().outputFileName(), d.filePath("choisi.pdf"));
+    // The next mailing asks again rather than replace that file unseen.
+    QVERIFY(mail.PrepareImprimante());
+    QCOMPARE(questions, 1);
+    QCOMPARE(mail.Imprimante().outputFileName(), d.filePath("demande.pdf"));
+    // Cancelled, the set-up changes nothing.
+    mail.ConfigureImprimante = [&](QPrinter& p) {
+        p.setOutputFileName(d.filePath("annule.pdf"));
+        return false;
+    };
+    QTest::mouseClick(mail.findChild<QPushButton*>("ConfigImprimante"), Qt::LeftButton);
+    QVERIFY(mail.PrepareImprimante());
+    QCOMPARE(questions, 2);
+    // A bare name goes to the user's folder.
+    choisi = "etiquettes";
+    mail.ConfigureImprimante = [&](QPrinter& p) {
+        p.setOutputFileName(choisi);
+        return true;
+    };
+    QTest::mouseClick(mail.findChild<QPushButton*>("ConfigImprimante"), Qt::LeftButton);
+    QCOMPARE(mail.Imprimante().outputFileName(), QDir::home().filePath("etiquettes.pdf"));
+}
+
+void TestFenetresEtiquettes::ConfigImprimanteDansLAssistant()
+{
+    QTemporaryDir d;
+    Repertoire rep = Livre({"Ainsi", "Bert"}, "12");
+    QCOMPARE(FichierRep::EcritRepertoire(d.filePath("amis.REP"), rep), QString());
+    TProgramme programme(d.filePath("carnet.ini"), d.path() + '/', {d.filePath("amis.REP")});
+    TFiche* fiche = programme.Fiche();
+    fiche->show();
+    QCoreApplication::processEvents();
+    TIMail* mail = programme.Mailing()->IMail();
+    mail->Imprimante().setOutputFormat(QPrinter::PdfFormat);
+    int questions = 0;
+    mail->ChoisitFichierPdf = [&](const QString&) {
+        ++questions;
+        return QString(); // asked: no printing
+    };
+    const QString pdf = d.filePath("planches.pdf");
+    QString bouton;
+    TMessage::Historique().clear();
+    Pilote pilote({
+        {"Choix", [](QWidget* w) { Clique(w, "Suivant"); }},
+        {"Format", [](QWidget* w) { Clique(w, "Suivant"); }},
+        {"IMail", [](QWidget* w) { Clique(w, "ConfigImprimante"); }},
+        // Qt's own printer dialog, as the user sees it.
+        {"ConfigImprimante",
+         [&](QWidget* w) {
+             auto* boutons = w->findChild<QDialogButtonBox*>();
+             QVERIFY(boutons);
+             for (QAbstractButton* b : boutons->buttons())
+                 if (boutons->buttonRole(b) == QDialogButtonBox::AcceptRole) {
+                     bouton = b->text();
+                     auto* fichier = w->findChild<QLineEdit*>("filename");
+                     QVERIFY(fichier);
+                     fichier->setText(pdf);
+                     QTest::mouseClick(b, Qt::LeftButton);
+                 }
+         }},
+        {"IMail", [](QWidget* w) { Clique(w, "Imprimer"); }},
+    });
+    fiche->Menus()->Item(TMenusFiche::Commande::Mailing)->trigger();
+    QVERIFY2(pilote.Fini(), qPrintable(pilote.Rapport()));
+    QCOMPARE(bouton, QStringLiteral("OK")); // a choice, not a print
+    QCOMPARE(questions, 0);
+    QVERIFY(QFile::exists(pdf));
+    QCOMPARE(
+        TMessage::DernierTexte(),
+        QString::fromUtf8("Les étiquettes ont été enregistrées dans le fichier « %1 ».").arg(pdf));
+}
+
+namespace
+{
+// Records whose second has a name far too long for any label.
+Repertoire LivreAvecNomLong()
+{
+    Repertoire rep = Livre({"Court", QString(200, QLatin1Char('N')), "Bref"}, "123");
+    return rep;
+}
+
+int Rouges(const QImage& image, const QRect& zone)
+{
+    int n = 0;
+    for (int y = zone.top(); y <= zone.bottom(); ++y)
+        for (int x = zone.left(); x <= zone.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            n += c.red() > 200 && c.green() < 60 && c.blue() < 60;
+        }
+    return n;
+}
+} // namespace
+
+void TestFenetresEtiquettes::EtiquettesRogneesMarquees()
+{
+    const Repertoire rep = LivreAvecNomLong();
+    const MiseEnPage page(FormatEtiquette("70,0x42,4"));
+    const Planches planches(page, Planches::FichesChoisies(rep), 3, 1, 1);
+    QFont police("DejaVu Sans");
+    police.setPointSizeF(11);
+    const DessinEtiquette dessin(police, Qt::black, false);
+    const RenduPlanche rendu(rep, page, planches, 0, dessin);
+    QCOMPARE(rendu.Rognees(), 1);
+    QVERIFY(rendu.EstRognee(1) && !rendu.EstRognee(0) && !rendu.EstRognee(2));
+    TFpPrev fp;
+    fp.Prepare(&rendu, QRectF(0, 0, 210, 297));
+    fp.show();
+    QVERIFY(fp.Avis()->isVisible());
+    QCOMPARE(fp.Avis()->text(),
+             QString::fromUtf8("1 étiquette sur 3 a un texte trop long, même en 4 points : il est "
+                               "coupé au bord de l'étiquette. Elle est encadrée de rouge."));
+    for (const QImage& image : {fp.Image(), TFpPrev::DessinePlanche(rendu, QRectF(0, 0, 210, 297),
+                                                                    1, QSize(794, 1123))}) {
+        const double kx = image.width() / 210.0, ky = image.height() / 297.0;
+        auto zone = [&](int c) {
+            const QRectF mm = page.RectangleMm(c, 1);
+            return QRect(QPoint(qRound(mm.left() * kx) + 1, qRound(mm.top() * ky) + 1),
+                         QPoint(qRound(mm.right() * kx) - 2, qRound(mm.bottom() * ky) - 2));
+        };
+        QVERIFY2(Rouges(image, zone(2)) > 100, qPrintable(QString::number(image.width())));
+        QCOMPARE(Rouges(image, zone(1)), 0);
+        QCOMPARE(Rouges(image, zone(3)), 0);
+    }
+    fp.grab().save("/tmp/etq_fpprev_rognee.png");
+    // Nothing cut, nothing said.
+    const Repertoire sage = Livre({"Court", "Bref"}, "12");
+    const Planches deux(page, Planches::FichesChoisies(sage), 2, 1, 1);
+    const RenduPlanche rien(sage, page, deux, 0, dessin);
+    fp.Prepare(&rien, QRectF(0, 0, 210, 297));
+    QVERIFY(fp.Avis()->isHidden());
+}
+
+void TestFenetresEtiquettes::EtiquettesRogneesDitesAvantImpression()
+{
+    QTemporaryDir d;
+    Repertoire rep = LivreAvecNomLong();
+    QCOMPARE(FichierRep::EcritRepertoire(d.filePath("amis.REP"), rep), QString());
+    TProgramme programme(d.filePath("carnet.ini"), d.path() + '/', {d.filePath("amis.REP")});
+    TFiche* fiche = programme.Fiche();
+    fiche->show();
+    QCoreApplication::processEvents();
+    TIMail* mail = programme.Mailing()->IMail();
+    mail->Imprimante().setOutputFormat(QPrinter::PdfFormat);
+    const QString pdf = d.filePath("mailing.pdf");
+    mail->ChoisitFichierPdf = [pdf](const QString&) { return pdf; };
+    TMessage::Historique().clear();
+    QString question;
+    bool toujoursOuvert = false;
+    Pilote pilote({
+        {"Choix", [](QWidget* w) { Clique(w, "Suivant"); }},
+        {"Format", [](QWidget* w) { Clique(w, "Suivant"); }},
+        {"IMail",
+         [&](QWidget* w) {
+             TMessage::ReponseSuivante(TMessage::Non);
+             Clique(w, "Imprimer");
+             question = TMessage::DernierTexte();
+             toujoursOuvert = w->isVisible();
+             TMessage::ReponseSuivante(TMessage::Oui);
+             Clique(w, "Imprimer");
+         }},
+    });
+    fiche->Menus()->Item(TMenusFiche::Commande::Mailing)->trigger();
+    QVERIFY2(pilote.Fini(), qPrintable(pilote.Rapport()));
+    QVERIFY2(question.startsWith(QString::fromUtf8("1 étiquette sur 3 a un texte trop long")) &&
+                 question.endsWith("Imprimer quand même ?"),
+             qPrintable(question));
+    QVERIFY(toujoursOuvert); // "Non" keeps the assistant open
+    QVERIFY(QFile::exists(pdf));
+    // The red outline is the preview's only: the paper gets none.
+    if (QStandardPaths::findExecutable("pdftoppm").isEmpty())
+        QSKIP("pdftoppm (poppler-utils) missing: the printed colours cannot be checked");
+    QProcess::execute("pdftoppm", {"-r", "40", "-png", "-singlefile", pdf, d.filePath("page")});
+    const QImage papier(d.filePath("page.png"));
+    QVERIFY(!papier.isNull());
+    QCOMPARE(Rouges(papier, papier.rect()), 0);
 }
 
 CARNET_TEST(TestFenetresEtiquettes)

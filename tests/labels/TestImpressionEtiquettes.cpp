@@ -1,21 +1,42 @@
+#include "Pilote.h"
 #include "Registre.h"
 #include "labels/DessinEtiquette.h"
 #include "labels/ImpressionEtiquettes.h"
 #include "labels/MiseEnPage.h"
 #include "labels/Planches.h"
 #include "labels/RenduPlanche.h"
+#include "labels/TIMail.h"
+#include "labels/TMailing.h"
+#include "mainwindow/TFiche.h"
+#include "mainwindow/TMenusFiche.h"
+#include "mainwindow/TMessage.h"
+#include "mainwindow/TProgramme.h"
+#include "records/FichierRep.h"
 #include "records/Repertoire.h"
 
+#include <QAction>
+#include <QCheckBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QImage>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
+
+// The resources live in the static library (the macro cannot be used inside a namespace).
+static void RessourcesImpression()
+{
+    Q_INIT_RESOURCE(carnet);
+}
+
+using Params = std::array<int, FormatEtiquette::NbParametres>;
+Q_DECLARE_METATYPE(Params)
 
 namespace
 {
@@ -73,13 +94,14 @@ bool Sombre(const QImage& image, int x, int y)
            qGray(image.pixel(x, y)) < 128;
 }
 
-// The frame's outer edges in tenths of a millimetre, searched from 2 mm outside.
+// The frame's outer edges in tenths of a millimetre, searched from 0,8 mm outside
+// (labels 1 mm apart keep their neighbour's frame out of the search).
 QRect Cadre(const QImage& image, const QRectF& attendu)
 {
     const int gauche = qRound(attendu.left() * 10), haut = qRound(attendu.top() * 10);
     const int droite = qRound(attendu.right() * 10), bas = qRound(attendu.bottom() * 10);
     const int yMilieu = haut + 30, xMilieu = gauche + 30; // clear of the centred text
-    int g = gauche - 20, d = droite + 20, h = haut - 20, b = bas + 20;
+    int g = gauche - 8, d = droite + 8, h = haut - 8, b = bas + 8;
     while (g < gauche + 20 && !Sombre(image, g, yMilieu))
         ++g;
     while (d > droite - 20 && !Sombre(image, d - 1, yMilieu))
@@ -91,37 +113,96 @@ QRect Cadre(const QImage& image, const QRectF& attendu)
     return QRect(QPoint(g, h), QPoint(d - 1, b - 1));
 }
 
+// The label of `mot` is where `attendu` (mm) says: its name centred across it, and
+// its frame's four edges within a tenth of a millimetre.
+void VerifieEtiquette(const QMap<QString, QPointF>& mots, const QImage& image, const QString& mot,
+                      const QRectF& attendu)
+{
+    QVERIFY2(mots.contains(mot), qPrintable(mot));
+    QVERIFY2(std::abs(mots[mot].x() - attendu.center().x()) <= 0.1,
+             qPrintable(
+                 QStringLiteral("%1 %2 %3").arg(mot).arg(mots[mot].x()).arg(attendu.center().x())));
+    QVERIFY2(std::abs(mots[mot].y() - attendu.center().y()) <= 0.6, qPrintable(mot));
+    const QRect cadre = Cadre(image, attendu);
+    const QRect exact(QPoint(qRound(attendu.left() * 10), qRound(attendu.top() * 10)),
+                      QPoint(qRound(attendu.right() * 10) - 1, qRound(attendu.bottom() * 10) - 1));
+    for (auto [trouve, voulu] : {std::pair{cadre.left(), exact.left()},
+                                 {cadre.top(), exact.top()},
+                                 {cadre.right(), exact.right()},
+                                 {cadre.bottom(), exact.bottom()}})
+        QVERIFY2(std::abs(trouve - voulu) <= 1,
+                 qPrintable(QStringLiteral("%1: cadre (%2,%3)-(%4,%5), attendu (%6,%7)-(%8,%9)")
+                                .arg(mot)
+                                .arg(cadre.left())
+                                .arg(cadre.top())
+                                .arg(cadre.right())
+                                .arg(cadre.bottom())
+                                .arg(exact.left())
+                                .arg(exact.top())
+                                .arg(exact.right())
+                                .arg(exact.bottom())));
+}
+
 } // namespace
 
 class TestImpressionEtiquettes : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase() { RessourcesImpression(); }
+    void init() { TMessage::ModeTest(true); }
+    void cleanup() { TMessage::ModeTest(false); }
     void EtiquettesALeurPlace_data();
     void EtiquettesALeurPlace();
     void EchecSansFichier();
+    void DecalageParLAssistant();
 };
 
 void TestImpressionEtiquettes::EtiquettesALeurPlace_data()
 {
     QTest::addColumn<QString>("nom");
+    QTest::addColumn<Params>("p"); // haute, basse, gauche, droite, vertical, horizontal
     QTest::addColumn<int>("nombre");
     QTest::addColumn<QPointF>("decalage");
-    // Labels apart by 2 mm and 2,5 mm, so each frame is seen on its own.
-    QTest::newRow("planche pleine") << "63,5x38,1" << 21 << QPointF();
-    QTest::newRow("decalage de l'imprimante") << "63,5x38,1" << 21 << QPointF(1.5, -0.7);
-    QTest::newRow("deux planches") << "70,0x42,4" << 23 << QPointF();
+    // Worked out by hand from the format's numbers: the first label's corner, the
+    // steps from one column and one row to the next, the columns and rows.
+    QTest::addColumn<QPointF>("origine");
+    QTest::addColumn<QPointF>("pas");
+    QTest::addColumn<QPoint>("grille");
+    // 2,5 mm between columns and 2,0 mm between rows: steps of 63,5 + 2,5 and 38,1 + 2,0;
+    // (2,0 + 297 - 30,3) / 40,1 = 6,7 rows.
+    const Params espaces{151, 152, 72, 72, 20, 25};
+    QTest::newRow("espacements differents")
+        << "63,5x38,1" << espaces << 18 << QPointF() << QPointF(7.2, 15.1) << QPointF(66.0, 40.1)
+        << QPoint(3, 6);
+    QTest::newRow("decalage de l'imprimante")
+        << "63,5x38,1" << espaces << 18 << QPointF(1.5, -0.7) << QPointF(7.2, 15.1)
+        << QPointF(66.0, 40.1) << QPoint(3, 6);
+    QTest::newRow("deux planches") << "70,0x42,4" << espaces << 13 << QPointF()
+                                   << QPointF(7.2, 15.1) << QPointF(72.5, 44.4) << QPoint(2, 6);
+    // 4,7 + 99,1 + 2,5 + 99,1 + 4,7 = 210,1: each side margin gives 0,05 mm;
+    // 13,1 + 4 x 67,0 + 3 x 1,0 + 13,1 = 297,2: the top and bottom margins 0,1 mm each.
+    QTest::newRow("marges ajustees dans les deux sens")
+        << "99,1x67,0" << Params{131, 131, 47, 47, 10, 25} << 8 << QPointF() << QPointF(4.65, 13.0)
+        << QPointF(101.6, 68.0) << QPoint(2, 4);
 }
 
 void TestImpressionEtiquettes::EtiquettesALeurPlace()
 {
-    if (!Outil("pdftotext") || !Outil("pdftoppm")) QSKIP("poppler-utils missing");
+    if (!Outil("pdftotext") || !Outil("pdftoppm"))
+        QSKIP("pdftotext and pdftoppm (poppler-utils) missing: positions cannot be measured");
     QFETCH(QString, nom);
+    QFETCH(Params, p);
     QFETCH(int, nombre);
     QFETCH(QPointF, decalage);
+    QFETCH(QPointF, origine);
+    QFETCH(QPointF, pas);
+    QFETCH(QPoint, grille);
     QTemporaryDir d;
     const Repertoire rep = Livre(nombre);
-    const MiseEnPage page(FormatEtiquette(nom, {151, 152, 72, 72, 20, 25}));
+    const FormatEtiquette format(nom, p);
+    const MiseEnPage page(format);
+    QCOMPARE(QPoint(page.Colonnes(), page.Lignes()), grille);
     const Planches planches(page, Planches::FichesChoisies(rep), nombre, 1, 1);
     QFont police("DejaVu Sans");
     police.setPointSizeF(10);
@@ -133,6 +214,8 @@ void TestImpressionEtiquettes::EtiquettesALeurPlace()
     QCOMPARE(ImpressionEtiquettes::Imprime(imprimante, rendu, decalage), QString());
     QCOMPARE(QDir(d.path()).entryList(QDir::Files), QStringList{"mailing.pdf"});
 
+    const QSizeF taille(format.Largeur(), format.Hauteur());
+    int vues = 0;
     for (int s = 1; s <= planches.NombrePlanches(); ++s) {
         const QMap<QString, QPointF> mots = Mots(d.filePath("mailing.pdf"), s);
         const QImage image = Page(d.filePath("mailing.pdf"), s, d.path());
@@ -141,37 +224,15 @@ void TestImpressionEtiquettes::EtiquettesALeurPlace()
         const auto emplacements = planches.Emplacements(s);
         QCOMPARE(mots.size(), static_cast<int>(emplacements.size()));
         for (const Planches::Emplacement& e : emplacements) {
-            const QRectF attendu = page.RectangleMm(e.colonne, e.ligne).translated(decalage);
-            const QString mot = QString::fromStdString(rep.CelluleStr(Nom, e.fiche));
-            QVERIFY2(mots.contains(mot), qPrintable(mot));
-            QVERIFY2(std::abs(mots[mot].x() - attendu.center().x()) <= 0.1,
-                     qPrintable(QStringLiteral("%1 %2 %3")
-                                    .arg(mot)
-                                    .arg(mots[mot].x())
-                                    .arg(attendu.center().x())));
-            QVERIFY2(std::abs(mots[mot].y() - attendu.center().y()) <= 0.6, qPrintable(mot));
-            const QRect cadre = Cadre(image, attendu);
-            const QRect exact(
-                QPoint(qRound(attendu.left() * 10), qRound(attendu.top() * 10)),
-                QPoint(qRound(attendu.right() * 10) - 1, qRound(attendu.bottom() * 10) - 1));
-            for (auto [trouve, voulu] : {std::pair{cadre.left(), exact.left()},
-                                         {cadre.top(), exact.top()},
-                                         {cadre.right(), exact.right()},
-                                         {cadre.bottom(), exact.bottom()}})
-                QVERIFY2(
-                    std::abs(trouve - voulu) <= 1,
-                    qPrintable(QStringLiteral("%1: cadre (%2,%3)-(%4,%5), attendu (%6,%7)-(%8,%9)")
-                                   .arg(mot)
-                                   .arg(cadre.left())
-                                   .arg(cadre.top())
-                                   .arg(cadre.right())
-                                   .arg(cadre.bottom())
-                                   .arg(exact.left())
-                                   .arg(exact.top())
-                                   .arg(exact.right())
-                                   .arg(exact.bottom())));
+            const QRectF attendu(origine.x() + (e.colonne - 1) * pas.x() + decalage.x(),
+                                 origine.y() + (e.ligne - 1) * pas.y() + decalage.y(),
+                                 taille.width(), taille.height());
+            VerifieEtiquette(mots, image, QString::fromStdString(rep.CelluleStr(Nom, e.fiche)),
+                             attendu);
+            ++vues;
         }
     }
+    QCOMPARE(vues, nombre);
 }
 
 void TestImpressionEtiquettes::EchecSansFichier()
@@ -198,6 +259,48 @@ void TestImpressionEtiquettes::EchecSansFichier()
     QVERIFY(ImpressionEtiquettes::Imprime(imprimante, rien).contains(QString::fromUtf8("Aucune")));
     QCOMPARE(QFileInfo(d.filePath("ancien.pdf")).size(), 6);
     QCOMPARE(QDir(d.path()).entryList(QDir::Files), QStringList{"ancien.pdf"});
+}
+
+void TestImpressionEtiquettes::DecalageParLAssistant()
+{
+    if (!Outil("pdftotext") || !Outil("pdftoppm"))
+        QSKIP("pdftotext and pdftoppm (poppler-utils) missing: positions cannot be measured");
+    QTemporaryDir d;
+    Repertoire rep = Livre(3);
+    QCOMPARE(FichierRep::EcritRepertoire(d.filePath("amis.REP"), rep), QString());
+    TProgramme programme(d.filePath("carnet.ini"), d.path() + '/', {d.filePath("amis.REP")});
+    TFiche* fiche = programme.Fiche();
+    fiche->show();
+    QCoreApplication::processEvents();
+    TMailing* mailing = programme.Mailing();
+    mailing->Formats().Ajoute(FormatEtiquette("63,5x38,1", {151, 152, 72, 72, 20, 25}));
+    const QString pdf = d.filePath("decale.pdf");
+    mailing->IMail()->ChoisitFichierPdf = [pdf](const QString&) { return pdf; };
+    auto clique = [](QWidget* w, const char* nom) {
+        QTest::mouseClick(w->findChild<QPushButton*>(nom), Qt::LeftButton);
+    };
+    Pilote pilote({
+        {"Choix", [&](QWidget* w) { clique(w, "Suivant"); }},
+        {"Format", [&](QWidget* w) { clique(w, "Suivant"); }},
+        {"IMail",
+         [&](QWidget* w) {
+             QTest::mouseClick(w->findChild<QCheckBox*>("Cadre"), Qt::LeftButton);
+             // Unequal shifts, so that the two cannot be mixed up unseen.
+             w->findChild<QDoubleSpinBox*>("DecalageX")->setValue(1.5);
+             w->findChild<QDoubleSpinBox*>("DecalageY")->setValue(-0.7);
+             clique(w, "Imprimer");
+         }},
+    });
+    fiche->Menus()->Item(TMenusFiche::Commande::Mailing)->trigger();
+    QVERIFY2(pilote.Fini(), qPrintable(pilote.Rapport()));
+    QVERIFY(QFile::exists(pdf));
+    const QMap<QString, QPointF> mots = Mots(pdf, 1);
+    const QImage image = Page(pdf, 1, d.path());
+    // Columns at 7,2 + 66,0 (c - 1) mm, the first row at 15,1 mm; moved 1,5 mm right
+    // and 0,7 mm up.
+    for (int c = 1; c <= 3; ++c)
+        VerifieEtiquette(mots, image, QStringLiteral("E0%1").arg(c),
+                         QRectF(7.2 + (c - 1) * 66.0 + 1.5, 15.1 - 0.7, 63.5, 38.1));
 }
 
 CARNET_TEST(TestImpressionEtiquettes)

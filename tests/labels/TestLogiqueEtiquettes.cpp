@@ -1,5 +1,4 @@
 #include "Registre.h"
-#include "labels/Catalogue.h"
 #include "labels/DessinEtiquette.h"
 #include "labels/MiseEnPage.h"
 #include "labels/OptionsMailing.h"
@@ -31,12 +30,6 @@ void EcritOctets(const QString& chemin, const QByteArray& octets)
     QCOMPARE(f.write(octets), octets.size());
 }
 
-QByteArray LitOctets(const QString& chemin)
-{
-    QFile f(chemin);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
-}
-
 // A record given as "Champ=valeur" pairs.
 Repertoire Livre(const std::vector<std::vector<std::pair<int, const char*>>>& fiches)
 {
@@ -54,14 +47,6 @@ QString Visible(const std::string& texte)
     return CodePage::VersUnicode(texte).replace(QLatin1Char('\r'), QStringLiteral("|"));
 }
 
-QStringList Noms(const Catalogue& c)
-{
-    QStringList n;
-    for (const F& f : c.Formats())
-        n << f.Nom();
-    return n;
-}
-
 } // namespace
 
 class TestLogiqueEtiquettes : public QObject
@@ -72,6 +57,9 @@ private slots:
     void ColonnesEtLignes();
     void NomsDeFormat_data();
     void NomsDeFormat();
+    void PositionsCalculeesALaMain_data();
+    void PositionsCalculeesALaMain();
+    void Resumes();
     void NombreDePlanches_data();
     void NombreDePlanches();
     void ParcoursDesPlanches_data();
@@ -79,12 +67,6 @@ private slots:
     void TexteDesEtiquettes_data();
     void TexteDesEtiquettes();
     void LignesDuChoix();
-    void CatalogueAllerRetour();
-    void CatalogueSansFichiers();
-    void CatalogueOperations();
-    void CatalogueHostile_data();
-    void CatalogueHostile();
-    void CatalogueIlisibleJamaisEcrase();
     void OptionsAllerRetour();
     void PoliceDesReglages_data();
     void PoliceDesReglages();
@@ -98,47 +80,162 @@ void TestLogiqueEtiquettes::ColonnesEtLignes_data()
     QTest::addColumn<Params>("p"); // haute, basse, gauche, droite, vertical, horizontal
     QTest::addColumn<int>("colonnes");
     QTest::addColumn<int>("lignes");
-    QTest::newRow("70x42,4 nu: 210/70, 297/42,4 = 7,004") << "70,0x42,4" << Params{} << 3 << 7;
-    QTest::newRow("70x42,4 marges 10 mm") << "70,0x42,4" << Params{100, 100, 0, 0, 0, 0} << 3 << 6;
-    QTest::newRow("70x70") << "70,0x70,0" << Params{} << 3 << 4;
-    QTest::newRow("101x96") << "101,0x96,0" << Params{} << 2 << 3;
-    QTest::newRow("pleine page sans decimale") << "210x297" << Params{} << 1 << 1;
-    // 297 - 30,3 = 266,7 = 7 x 38,1 exactly; a tenth more margin loses the row.
+    QTest::addColumn<double>("ajusteX"); // mm taken from the outer margins
+    QTest::addColumn<double>("ajusteY");
+    QTest::newRow("70x42,4 nu: 210/70, 297/42,4 = 7,004")
+        << "70,0x42,4" << Params{} << 3 << 7 << 0.0 << 0.0;
+    QTest::newRow("70x42,4 marges 10 mm")
+        << "70,0x42,4" << Params{100, 100, 0, 0, 0, 0} << 3 << 6 << 0.0 << 0.0;
+    QTest::newRow("70x70") << "70,0x70,0" << Params{} << 3 << 4 << 0.0 << 0.0;
+    QTest::newRow("101x96") << "101,0x96,0" << Params{} << 2 << 3 << 0.0 << 0.0;
+    QTest::newRow("pleine page sans decimale") << "210x297" << Params{} << 1 << 1 << 0.0 << 0.0;
+    // 297 - 30,3 = 266,7 = 7 x 38,1 exactly.
     QTest::newRow("38,1 ajuste exactement")
-        << "70,0x38,1" << Params{151, 152, 0, 0, 0, 0} << 3 << 7;
+        << "70,0x38,1" << Params{151, 152, 0, 0, 0, 0} << 3 << 7 << 0.0 << 0.0;
+    // A tenth of a millimetre too short: the row still counts, the margins give it.
     QTest::newRow("38,1 un dixieme trop court")
-        << "70,0x38,1" << Params{151, 153, 0, 0, 0, 0} << 3 << 6;
+        << "70,0x38,1" << Params{151, 153, 0, 0, 0, 0} << 3 << 7 << 0.0 << 0.1;
     // (vs + 2970 - haute - basse) / (vs + 381): 7 x 401 = 2807 with 2 mm between rows.
-    QTest::newRow("38,1 espaces, exact") << "70,0x38,1" << Params{91, 92, 0, 0, 20, 0} << 3 << 7;
-    QTest::newRow("38,1 espaces, un dixieme court")
-        << "70,0x38,1" << Params{91, 93, 0, 0, 20, 0} << 3 << 6;
+    QTest::newRow("38,1 espaces, exact")
+        << "70,0x38,1" << Params{91, 92, 0, 0, 20, 0} << 3 << 7 << 0.0 << 0.0;
+    QTest::newRow("38,1 espaces, cinq dixiemes courts")
+        << "70,0x38,1" << Params{91, 97, 0, 0, 20, 0} << 3 << 7 << 0.0 << 0.5;
+    QTest::newRow("38,1 espaces, six dixiemes courts: refuse")
+        << "70,0x38,1" << Params{91, 98, 0, 0, 20, 0} << 3 << 6 << 0.0 << 0.0;
     // (hs + 2100 - l - r) / (hs + 635): 3 columns exactly when it reaches 3 x 660 - 25 = 1955.
-    QTest::newRow("63,5 colonnes exactes") << "63,5x38,1" << Params{0, 0, 73, 72, 0, 25} << 3 << 7;
+    QTest::newRow("63,5 colonnes exactes")
+        << "63,5x38,1" << Params{0, 0, 73, 72, 0, 25} << 3 << 7 << 0.0 << 0.0;
     QTest::newRow("63,5 un dixieme de trop")
-        << "63,5x38,1" << Params{0, 0, 74, 72, 0, 25} << 2 << 7;
-    QTest::newRow("decimales longues, juste dessous") << "69,99999x42,4" << Params{} << 3 << 7;
-    QTest::newRow("decimales longues, juste dessus") << "70,000001x42,4" << Params{} << 2 << 7;
+        << "63,5x38,1" << Params{0, 0, 74, 72, 0, 25} << 3 << 7 << 0.1 << 0.0;
+    QTest::newRow("0,5 mm de trop en largeur")
+        << "70,0x42,4" << Params{0, 0, 2, 3, 0, 0} << 3 << 7 << 0.5 << 0.0;
+    QTest::newRow("0,6 mm de trop en largeur: refuse")
+        << "70,0x42,4" << Params{0, 0, 3, 3, 0, 0} << 2 << 7 << 0.0 << 0.0;
+    // Makers' sheets as published (margins rounded to the tenth).
+    QTest::newRow("99,1 x 67,7 par 8")
+        << "99,1x67,7" << Params{131, 131, 47, 47, 0, 25} << 2 << 4 << 0.1 << 0.0;
+    QTest::newRow("63,5 x 46,6 par 18")
+        << "63,5x46,6" << Params{88, 88, 72, 72, 0, 25} << 3 << 6 << 0.0 << 0.2;
+    QTest::newRow("99,1 x 139 par 4")
+        << "99,1x139,0" << Params{95, 95, 47, 47, 0, 25} << 2 << 2 << 0.1 << 0.0;
+    QTest::newRow("deux axes a la fois") << "70,1x42,5" << Params{} << 3 << 7 << 0.3 << 0.5;
+    QTest::newRow("decimales longues, juste dessous")
+        << "69,99999x42,4" << Params{} << 3 << 7 << 0.0 << 0.0;
+    QTest::newRow("decimales longues, juste dessus")
+        << "70,000001x42,4" << Params{} << 3 << 7 << 0.000003 << 0.0;
     QTest::newRow("zeros de fin sans effet")
-        << "70,000000000000000000000000x42,40" << Params{} << 3 << 7;
-    QTest::newRow("point decimal accepte") << "70.0x42.4" << Params{} << 3 << 7;
-    QTest::newRow("suffixe apres un espace") << "70,0x42,4 Planche A" << Params{} << 3 << 7;
-    QTest::newRow("etiquette plus large que la feuille") << "211,0x10,0" << Params{} << 0 << 29;
+        << "70,000000000000000000000000x42,40" << Params{} << 3 << 7 << 0.0 << 0.0;
+    QTest::newRow("point decimal accepte") << "70.0x42.4" << Params{} << 3 << 7 << 0.0 << 0.0;
+    QTest::newRow("suffixe apres un espace")
+        << "70,0x42,4 Planche A" << Params{} << 3 << 7 << 0.0 << 0.0;
+    QTest::newRow("0,3 mm plus large que la feuille")
+        << "210,3x10,0" << Params{} << 1 << 29 << 0.3 << 0.0;
+    QTest::newRow("1 mm plus large que la feuille")
+        << "211,0x10,0" << Params{} << 0 << 29 << 0.0 << 0.0;
     QTest::newRow("marges plus grandes que la feuille")
-        << "10,0x100,0" << Params{1000, 1000, 1000, 1000, 0, 0} << 1 << 0;
+        << "10,0x100,0" << Params{1000, 1000, 1000, 1000, 0, 0} << 1 << 0 << 0.0 << 0.0;
     QTest::newRow("marges depassant la largeur")
-        << "10,0x10,0" << Params{0, 0, 1000, 1000, 0, 1000} << 1 << 29;
-    QTest::newRow("nom illisible") << "grand" << Params{} << 0 << 0;
-    QTest::newRow("largeur nulle") << "0x10" << Params{} << 0 << 0;
-    QTest::newRow("largeur negative") << "-5x10" << Params{} << 0 << 0;
+        << "10,0x10,0" << Params{0, 0, 1000, 1000, 0, 1000} << 1 << 29 << 0.0 << 0.0;
+    QTest::newRow("nom illisible") << "grand" << Params{} << 0 << 0 << 0.0 << 0.0;
+    QTest::newRow("largeur nulle") << "0x10" << Params{} << 0 << 0 << 0.0 << 0.0;
+    QTest::newRow("largeur negative") << "-5x10" << Params{} << 0 << 0 << 0.0 << 0.0;
 }
 
 void TestLogiqueEtiquettes::ColonnesEtLignes()
 {
     QFETCH(QString, nom);
     QFETCH(Params, p);
+    QFETCH(double, ajusteX);
+    QFETCH(double, ajusteY);
     const MiseEnPage page(F(nom, p));
     QTEST(page.Colonnes(), "colonnes");
     QTEST(page.Lignes(), "lignes");
+    QVERIFY2(std::abs(page.AjustementLargeurMm() - ajusteX) < 1e-9,
+             qPrintable(QString::number(page.AjustementLargeurMm(), 'g', 12)));
+    QVERIFY2(std::abs(page.AjustementHauteurMm() - ajusteY) < 1e-9,
+             qPrintable(QString::number(page.AjustementHauteurMm(), 'g', 12)));
+}
+
+void TestLogiqueEtiquettes::PositionsCalculeesALaMain_data()
+{
+    // Label rectangles in mm, each computed by hand from the format's numbers.
+    QTest::addColumn<QString>("nom");
+    QTest::addColumn<Params>("p"); // haute, basse, gauche, droite, vertical, horizontal
+    QTest::addColumn<QList<QRectF>>("attendus"); // columns 1, 2, 3 of row 1, then rows 2, 7
+    // Spacings of 2,0 mm between rows and 2,5 mm between columns: steps of 66,0 and 40,1.
+    QTest::newRow("espacements differents") << "63,5x38,1" << Params{151, 152, 72, 72, 20, 25}
+                                            << QList<QRectF>{{7.2, 15.1, 63.5, 38.1},
+                                                             {73.2, 15.1, 63.5, 38.1},
+                                                             {139.2, 15.1, 63.5, 38.1},
+                                                             {7.2, 55.2, 63.5, 38.1},
+                                                             {7.2, 255.7, 63.5, 38.1}};
+    // 210,1 mm across: 0,05 mm from each side margin; 4,7 becomes 4,65.
+    QTest::newRow("marges ajustees des deux cotes")
+        << "99,1x67,7" << Params{131, 131, 47, 47, 0, 25}
+        << QList<QRectF>{{4.65, 13.1, 99.1, 67.7},
+                         {106.25, 13.1, 99.1, 67.7},
+                         {207.85, 13.1, 99.1, 67.7}, // not printed: two columns
+                         {4.65, 80.8, 99.1, 67.7},
+                         {4.65, 419.3, 99.1, 67.7}};
+    // 0,4 mm too wide with no right margin: the left margin gives it all.
+    QTest::newRow("marge droite nulle") << "70,0x42,4" << Params{0, 0, 4, 0, 0, 0}
+                                        << QList<QRectF>{{0, 0, 70, 42.4},
+                                                         {70, 0, 70, 42.4},
+                                                         {140, 0, 70, 42.4},
+                                                         {0, 42.4, 70, 42.4},
+                                                         {0, 254.4, 70, 42.4}};
+    // 0,3 mm too wide with no margin at all: the last label runs off the paper's edge.
+    QTest::newRow("sans marge") << "70,1x42,4" << Params{}
+                                << QList<QRectF>{{0, 0, 70.1, 42.4},
+                                                 {70.1, 0, 70.1, 42.4},
+                                                 {140.2, 0, 70.1, 42.4},
+                                                 {0, 42.4, 70.1, 42.4},
+                                                 {0, 254.4, 70.1, 42.4}};
+}
+
+void TestLogiqueEtiquettes::PositionsCalculeesALaMain()
+{
+    QFETCH(QString, nom);
+    QFETCH(Params, p);
+    QFETCH(QList<QRectF>, attendus);
+    const MiseEnPage page(F(nom, p));
+    const QList<QPoint> places{{1, 1}, {2, 1}, {3, 1}, {1, 2}, {1, 7}};
+    for (int i = 0; i < places.size(); ++i) {
+        const QRectF r = page.RectangleMm(places[i].x(), places[i].y());
+        const QRectF& a = attendus[i];
+        QVERIFY2(std::abs(r.x() - a.x()) < 1e-9 && std::abs(r.y() - a.y()) < 1e-9 &&
+                     std::abs(r.width() - a.width()) < 1e-9 &&
+                     std::abs(r.height() - a.height()) < 1e-9,
+                 qPrintable(QStringLiteral("colonne %1 ligne %2: (%3, %4) %5 x %6")
+                                .arg(places[i].x())
+                                .arg(places[i].y())
+                                .arg(r.x())
+                                .arg(r.y())
+                                .arg(r.width())
+                                .arg(r.height())));
+    }
+}
+
+void TestLogiqueEtiquettes::Resumes()
+{
+    QCOMPARE(MiseEnPage::Resume(F("70,0x42,4")),
+             QString::fromUtf8("3 × 7 = 21 étiquettes par planche"));
+    QCOMPARE(MiseEnPage::Resume(F("99,1x67,7", {131, 131, 47, 47, 0, 25})),
+             QString::fromUtf8("2 × 4 = 8 étiquettes par planche (marges ajustées de 0,1 mm en "
+                               "largeur)"));
+    QCOMPARE(MiseEnPage::Resume(F("63,5x46,6", {88, 88, 72, 72, 0, 25})),
+             QString::fromUtf8("3 × 6 = 18 étiquettes par planche (marges ajustées de 0,2 mm en "
+                               "hauteur)"));
+    QCOMPARE(MiseEnPage::Resume(F("70,1x42,5")),
+             QString::fromUtf8("3 × 7 = 21 étiquettes par planche (marges ajustées de 0,3 mm en "
+                               "largeur et de 0,5 mm en hauteur)"));
+    QCOMPARE(MiseEnPage::Resume(F("70,000001x42,4")),
+             QString::fromUtf8("3 × 7 = 21 étiquettes par planche (marges ajustées de 0,01 mm "
+                               "en largeur)"));
+    QVERIFY(MiseEnPage::Resume(F("211x10")).startsWith(QString::fromUtf8("Aucune étiquette")));
+    QVERIFY(MiseEnPage::Resume(F("70 x 42")).startsWith(QString::fromUtf8("Ce nom")));
+    QCOMPARE(MiseEnPage::Millimetres(0.25), QStringLiteral("0,25"));
+    QCOMPARE(MiseEnPage::Millimetres(0.5), QStringLiteral("0,5"));
 }
 
 void TestLogiqueEtiquettes::NomsDeFormat_data()
@@ -296,147 +393,6 @@ void TestLogiqueEtiquettes::LignesDuChoix()
     QCOMPARE(Visible(TexteEtiquette::LigneChoix(rep, 1)), QStringLiteral("1 : "));
     QCOMPARE(Visible(TexteEtiquette::LigneChoix(rep, 2)),
              QStringLiteral("2 : Durand Anne Paris Acme Suisse "));
-}
-
-void TestLogiqueEtiquettes::CatalogueAllerRetour()
-{
-    QTemporaryDir d;
-    Catalogue c;
-    c.SetParametre(0, F::MargeHaute, 299);
-    c.SetParametre(3, F::EspaceHorizontal, 1000);
-    c.Ajoute(F(F::NomDe(990, 381), Params{1, 2, 3, 4, 5, 6}));
-    c.Selectionne(2);
-    const QString f = d.filePath("carnet.for"), g = d.filePath("carnet.gap");
-    QCOMPARE(c.Ecrit(f, g), QString());
-    QCOMPARE(LitOctets(f), QByteArray("70,0x42,4\r\n70,0x70,0\r\n101,0x96,0\r\n210x297\r\n"
-                                      "99,0x38,1\r\n"));
-    QCOMPARE(LitOctets(g).count("\r\n"), 30);
-    QVERIFY(LitOctets(g).startsWith("299\r\n0\r\n0\r\n0\r\n0\r\n0\r\n"));
-    Catalogue relu;
-    QCOMPARE(relu.Lit(f, g, 2), QString());
-    QCOMPARE(relu.Formats(), c.Formats());
-    QCOMPARE(relu.Courant(), 2);
-    // The reader finds the files whatever the case of their extension.
-    QVERIFY(QFile::rename(f, d.filePath("carnet.FOR")));
-    QCOMPARE(Catalogue::Fichier(d.path(), "carnet", "FOR"), d.filePath("carnet.FOR"));
-    QCOMPARE(Catalogue::Fichier(d.path(), "carnet", "GAP"), g);
-    QCOMPARE(Catalogue::Fichier(d.path(), "autre", "FOR"), d.filePath("autre.for"));
-}
-
-void TestLogiqueEtiquettes::CatalogueSansFichiers()
-{
-    QTemporaryDir d;
-    const QString f = d.filePath("c.for"), g = d.filePath("c.gap");
-    Catalogue c;
-    QCOMPARE(c.Lit(f, g, 3), QString());
-    QCOMPARE(Noms(c), QStringList({"70,0x42,4", "70,0x70,0", "101,0x96,0", "210x297"}));
-    QCOMPARE(c.Courant(), 0); // the remembered index counts only with a ".FOR" file
-    EcritOctets(f, "50,0x20,0\r\n60,0x30,0\r\n");
-    QCOMPARE(c.Lit(f, g, 1), QString());
-    QCOMPARE(Noms(c), QStringList({"50,0x20,0", "60,0x30,0"}));
-    QCOMPARE(c.Format(1).Parametres(), Params{});
-    QCOMPARE(c.Courant(), 1);
-    QCOMPARE(c.Lit(f, g, 5), QString());
-    QCOMPARE(c.Courant(), 0);
-    QCOMPARE(c.Lit(f, g, -1), QString());
-    QCOMPARE(c.Courant(), 0);
-}
-
-void TestLogiqueEtiquettes::CatalogueOperations()
-{
-    Catalogue c;
-    QVERIFY(!c.Supprime(0));
-    QCOMPARE(c.Nombre(), 4);
-    c.Selectionne(1);
-    QVERIFY(c.Supprime(1));
-    QCOMPARE(Noms(c), QStringList({"70,0x42,4", "101,0x96,0", "210x297"}));
-    QCOMPARE(c.Courant(), 2);
-    c.Ajoute(F("5x5"));
-    QCOMPARE(c.Courant(), 3);
-    c.SetParametre(9, 0, 10); // out of range: nothing
-    c.SetParametre(3, 7, 10);
-    QCOMPARE(c.Format(3).Parametres(), Params{});
-}
-
-void TestLogiqueEtiquettes::CatalogueHostile_data()
-{
-    QTest::addColumn<QByteArray>("formats"); // "<absent>": no file
-    QTest::addColumn<QByteArray>("marges");
-    QTest::addColumn<QStringList>("noms");
-    QTest::addColumn<Params>("derniers"); // the parameters of the last format kept
-    QTest::addColumn<QStringList>("dit"); // what the message must mention
-    const QByteArray six = "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n";
-    QTest::newRow("nom illisible ecarte avec ses marges")
-        << QByteArray("50,0x20,0\r\nbonjour\r\n60,0x30,0\r\n")
-        << six + "9\r\n9\r\n9\r\n9\r\n9\r\n9\r\n" + "7\r\n8\r\n9\r\n10\r\n11\r\n12\r\n"
-        << QStringList{"50,0x20,0", "60,0x30,0"} << Params{7, 8, 9, 10, 11, 12}
-        << QStringList{"ligne 2", QString::fromUtf8("« bonjour »")};
-    QTest::newRow("valeur non entiere")
-        << QByteArray("50,0x20,0\r\n") << QByteArray("1\r\n2,5\r\nabc\r\n4\r\n5\r\n6\r\n")
-        << QStringList{"50,0x20,0"} << Params{1, 0, 0, 4, 5, 6}
-        << QStringList{"ligne 2", "ligne 3"};
-    QTest::newRow("valeurs hors bornes ramenees")
-        << QByteArray("50,0x20,0\r\n")
-        << QByteArray("-4\r\n1001\r\n99999999999999\r\n4\r\n5\r\n6\r\n") << QStringList{"50,0x20,0"}
-        << Params{0, 1000, 1000, 4, 5, 6} << QStringList{"ligne 1", "ligne 2", "ligne 3"};
-    QTest::newRow("lignes manquantes") << QByteArray("50,0x20,0\r\n60,0x30,0\r\n")
-                                       << QByteArray("1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n")
-                                       << QStringList{"50,0x20,0", "60,0x30,0"}
-                                       << Params{7, 0, 0, 0, 0, 0} << QStringList{"5 valeur"};
-    QTest::newRow("lignes en trop") << QByteArray("50,0x20,0\n") << six + "8\r\n9\r\n"
-                                    << QStringList{"50,0x20,0"} << Params{1, 2, 3, 4, 5, 6}
-                                    << QStringList{"2 ligne(s) en trop"};
-    QTest::newRow(".FOR vide: formats integres")
-        << QByteArray("") << QByteArray("<absent>")
-        << QStringList{"70,0x42,4", "70,0x70,0", "101,0x96,0", "210x297"} << Params{}
-        << QStringList{"aucun format"};
-    QTest::newRow("octets binaires")
-        << QByteArray("\x00\xff\x01x\x02\r\n70,0x42,4\r\n", 18)
-        << QByteArray("\x00\x01\r\n0\r\n0\r\n0\r\n0\r\n0\r\n", 19) + six << QStringList{"70,0x42,4"}
-        << Params{1, 2, 3, 4, 5, 6} << QStringList{"ligne 1"};
-    QByteArray enorme;
-    for (int i = 0; enorme.size() <= Catalogue::TailleMaxFichier; ++i)
-        enorme += "12,5x10,0\r\n";
-    QTest::newRow("fichier enorme")
-        << enorme << QByteArray("<absent>") << QStringList(Catalogue::NombreMaxFormats, "12,5x10,0")
-        << Params{} << QStringList{"trop grand", "10000 formats"};
-}
-
-void TestLogiqueEtiquettes::CatalogueHostile()
-{
-    QFETCH(QByteArray, formats);
-    QFETCH(QByteArray, marges);
-    QTemporaryDir d;
-    const QString f = d.filePath("c.FOR"), g = d.filePath("c.GAP");
-    if (formats != "<absent>") EcritOctets(f, formats);
-    if (marges != "<absent>") EcritOctets(g, marges);
-    Catalogue c;
-    const QString message = c.Lit(f, g, 0);
-    QTEST(Noms(c), "noms");
-    QTEST(c.Format(c.Nombre() - 1).Parametres(), "derniers");
-    QFETCH(QStringList, dit);
-    for (const QString& mot : dit)
-        QVERIFY2(message.contains(mot), qPrintable(message));
-    // What the close writes is what was kept, which reads back without complaint.
-    QCOMPARE(c.Ecrit(f, g), QString());
-    Catalogue relu;
-    QCOMPARE(relu.Lit(f, g, 0), QString());
-    QCOMPARE(relu.Formats(), c.Formats());
-}
-
-void TestLogiqueEtiquettes::CatalogueIlisibleJamaisEcrase()
-{
-    QTemporaryDir d;
-    // A folder where the file should be cannot be read, even by root.
-    QVERIFY(QDir(d.path()).mkdir("c.for"));
-    EcritOctets(d.filePath("c.gap"), "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n");
-    Catalogue c;
-    const QString message = c.Lit(d.filePath("c.for"), d.filePath("c.gap"), 0);
-    QVERIFY2(message.contains("n'a pas pu être lu"), qPrintable(message));
-    QCOMPARE(c.Nombre(), 4);
-    QVERIFY(c.EcritureBloquee());
-    QVERIFY(!c.Ecrit(d.filePath("c.for"), d.filePath("c.gap")).isEmpty());
-    QCOMPARE(LitOctets(d.filePath("c.gap")), QByteArray("1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n"));
 }
 
 void TestLogiqueEtiquettes::OptionsAllerRetour()
