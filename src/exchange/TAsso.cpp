@@ -163,6 +163,7 @@ QString TAsso::TexteColonne(std::string_view cellule, int colonne, std::string_v
     constexpr size_t Max = 200;
     const auto Ligne = [](std::string_view texte) {
         QString s = CodePage::VersUnicode(texte.substr(0, Max));
+        s.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
         for (QChar& ch : s)
             if (ch == QLatin1Char('\r') || ch == QLatin1Char('\n') || ch == QLatin1Char('\t'))
                 ch = QLatin1Char(' ');

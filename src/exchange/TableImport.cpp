@@ -121,11 +121,21 @@ public:
 
     QString Termine(std::string& octets, size_t taille)
     {
-        if (m_erreur.isEmpty() && CompteSeul())
-            m_erreur = QString::fromUtf8("le fichier compte %1 lignes, soit autant de fiches à "
-                                         "ajouter : le répertoire ne peut en recevoir que %2 de "
-                                         "plus sur cet ordinateur.")
-                           .arg(Nombre(m_lignesComptees), Nombre(m_maxLignes));
+        if (m_erreur.isEmpty() && CompteSeul()) {
+            const QString lignes =
+                m_lignesComptees == 1
+                    ? QString::fromUtf8("le fichier compte 1 ligne, soit une fiche à ajouter")
+                    : QString::fromUtf8("le fichier compte %1 lignes, soit autant de fiches à "
+                                        "ajouter")
+                          .arg(Nombre(m_lignesComptees));
+            m_erreur = m_maxLignes == 0
+                           ? QString::fromUtf8("%1 : le répertoire ne peut plus en recevoir sur "
+                                               "cet ordinateur.")
+                                 .arg(lignes)
+                           : QString::fromUtf8("%1 : le répertoire ne peut en recevoir que %2 de "
+                                               "plus sur cet ordinateur.")
+                                 .arg(lignes, Nombre(m_maxLignes));
+        }
         if (!m_erreur.isEmpty()) {
             m_t.Vide();
             return m_erreur;

@@ -72,7 +72,8 @@ int ColonneChoisie(const TAsso& asso)
 
 // Acts on the modal windows as they open, each within a deadline: `action`
 // returns true once it has handled the window it was waiting for. A message box
-// nobody waits for is closed and told in Vu().
+// nobody waits for is closed and told in Vu(), by a timer of its own, since it
+// may open inside the action.
 class Pilote
 {
 public:
@@ -81,15 +82,30 @@ public:
         m_action = std::move(action);
         m_fini = false;
         m_attente.start();
-        m_minuteur.setInterval(20);
-        QObject::connect(&m_minuteur, &QTimer::timeout, [this] { Regarde(); });
-        m_minuteur.start();
+        for (QTimer* minuteur : {&m_minuteur, &m_garde}) {
+            minuteur->setInterval(20);
+            minuteur->start();
+        }
+        QObject::connect(&m_minuteur, &QTimer::timeout, [this] { Agit(); });
+        QObject::connect(&m_garde, &QTimer::timeout, [this] { Garde(); });
     }
-    bool Fini() const { return m_fini; }
+    bool Fini() const { return m_fini && m_vu.isEmpty(); }
     QString Vu() const { return m_vu.join(QStringLiteral(" / ")); }
 
 private:
-    void Regarde()
+    void Agit()
+    {
+        QWidget* fenetre = QApplication::activeModalWidget();
+        // Keys go where the keyboard is: to a window once it is active.
+        if (fenetre && !qobject_cast<QMessageBox*>(fenetre) && fenetre->isActiveWindow() &&
+            m_action && m_action(fenetre)) {
+            m_fini = true;
+            m_fenetre = fenetre;
+            m_attente.restart();
+            m_minuteur.stop();
+        }
+    }
+    void Garde()
     {
         QWidget* fenetre = QApplication::activeModalWidget();
         if (auto* boite = qobject_cast<QMessageBox*>(fenetre)) {
@@ -97,16 +113,9 @@ private:
             boite->reject();
             return;
         }
-        // Keys go where the keyboard is: to a window once it is active.
-        if (fenetre && fenetre->isActiveWindow() && !m_fini && m_action && m_action(fenetre)) {
-            m_fini = true;
-            m_attente.restart();
-            m_fenetre = fenetre;
-            return;
-        }
         // Done: the window handled must close, or the test would wait for ever.
         if (m_fini && (!m_fenetre || !m_fenetre->isVisible())) {
-            m_minuteur.stop();
+            m_garde.stop();
             return;
         }
         if (m_attente.elapsed() > 5000) {
@@ -114,8 +123,8 @@ private:
                             : QStringLiteral("fenêtre attendue absente, active : ")) +
                         (fenetre ? QString::fromLatin1(fenetre->metaObject()->className())
                                  : QStringLiteral("aucune"));
-            m_fini = false;
             m_minuteur.stop();
+            m_garde.stop();
             if (fenetre) fenetre->close();
         }
     }
@@ -123,6 +132,7 @@ private:
     std::function<bool(QWidget*)> m_action;
     QPointer<QWidget> m_fenetre;
     QTimer m_minuteur;
+    QTimer m_garde;
     QElapsedTimer m_attente;
     QStringList m_vu;
     bool m_fini = false;
@@ -437,7 +447,7 @@ private slots:
     void EchantillonsAvecTitres()
     {
         TableImport table;
-        QCOMPARE(LectureImport::DepuisOctets("Nom,Ville,\r\nDupont,,x\r\nZola,Aix,\r\n",
+        QCOMPARE(LectureImport::DepuisOctets("Nom,Ville,\r\nDupont,,\"x\r\ny\"\r\nZola,Aix,\r\n",
                                              TypeFichier::CsvStandard, table),
                  QString());
         AssociationChamps a;
@@ -452,7 +462,7 @@ private slots:
             return lus.join('|') + " " + asso.Position()->text() + " " + Boutons(asso);
         };
         QCOMPARE(Associations(asso), QStringLiteral("0:0 6:1"));
-        QCOMPARE(Textes(), QStringLiteral("Nom : Dupont|Ville|x ligne 1 / 2 0011"));
+        QCOMPARE(Textes(), QStringLiteral("Nom : Dupont|Ville|x y ligne 1 / 2 0011"));
         asso.grab().save(QStringLiteral("/tmp/asso_titres.png"));
         asso.EndBtnClick();
         QCOMPARE(Textes(), QStringLiteral("Nom : Zola|Ville : Aix|Champ 3 ligne 2 / 2 1100"));
