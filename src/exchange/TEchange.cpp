@@ -56,9 +56,15 @@ bool TEchange::Importer1Click()
     m_fiche.ValideSaisieGrille();
     TypeFichier type = m_typeImport;
     const QString chemin = ChoisitFichierImport ? ChoisitFichierImport(type) : QString();
-    if (chemin.isEmpty()) return false;
+    if (chemin.isEmpty()) {
+        m_fiche.activateWindow();
+        return false;
+    }
     m_typeImport = type;
-    return Importe(chemin, type);
+    const bool importe = Importe(chemin, type);
+    // The dialogs and their boxes closed, the keyboard goes back to the book.
+    m_fiche.activateWindow();
+    return importe;
 }
 
 bool TEchange::Importe(const QString& chemin, TypeFichier type)
