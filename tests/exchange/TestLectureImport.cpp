@@ -210,6 +210,33 @@ private slots:
         }
     }
 
+    // Random bytes of every kind, quotes and NULs included, in the three types: a
+    // line's cells read at once are the cells read one by one, and no cell holds
+    // a NUL (the staging table's separator).
+    void CellulesAleatoires()
+    {
+        std::mt19937 alea(17);
+        const char alphabet[] = "ab,;\t\"\"\r\n\n\xE9\x80";
+        for (int essai = 0; essai < 300; ++essai) {
+            std::string octets(alea() % 2000, ' ');
+            for (char& o : octets)
+                o = alea() % 50 == 0 ? '\0' : alphabet[alea() % (sizeof(alphabet) - 1)];
+            for (TypeFichier type :
+                 {TypeFichier::Texte, TypeFichier::Csv, TypeFichier::CsvStandard}) {
+                TableImport table;
+                QCOMPARE(LectureImport::DepuisOctets(octets, type, table), QString());
+                std::vector<std::string_view> cellules(size_t(table.NbColonnes()));
+                for (int l = 0; l < table.NbLignes(); ++l) {
+                    table.CellulesLigne(l, cellules.data());
+                    for (int c = 0; c < table.NbColonnes(); ++c) {
+                        QCOMPARE(cellules[size_t(c)], table.Cellule(c, l));
+                        QVERIFY(cellules[size_t(c)].find('\0') == std::string_view::npos);
+                    }
+                }
+            }
+        }
+    }
+
     // The separator of the standard CSV is read outside the quotes of the first line.
     void SeparateurStandard_data()
     {
