@@ -57,10 +57,11 @@ void Echange(const Repertoire& livre, const QString& dossier)
     for (int c = 0; c < NbColonnes; ++c)
         identite.Associe(c, c);
     const double tailleFichier = static_cast<double>(QFile(chemin).size());
-    if (tailleFichier > LectureImport::MaxFichier) {
+    const int64_t limite = LectureImport::DuLivre().octets;
+    if (tailleFichier > static_cast<double>(limite)) {
         // The import refuses files this large: there is nothing to time.
         std::fprintf(stderr, "import : fichier de %.0f Mo refusé (limite %lld Mo)\n",
-                     tailleFichier / 1e6, static_cast<long long>(LectureImport::MaxFichier >> 20));
+                     tailleFichier / 1e6, static_cast<long long>(limite >> 20));
         return;
     }
     double importation = 1e9, plancherImport = 1e9, pic = 0;

@@ -57,7 +57,7 @@ inline void Pose(std::string& s, size_t& w, uint32_t cp, Encodage::Bilan& bilan,
         s[w++] = static_cast<char>(t.versCp[cp]);
     } else {
         s[w++] = '?';
-        ++bilan.remplaces;
+        bilan.Remplace(cp);
     }
 }
 
@@ -165,7 +165,7 @@ void DepuisUtf16(std::string& s, size_t debut, bool bigEndian, Encodage::Bilan& 
     }
     if (impair) { // a truncated last unit
         s[w++] = '?';
-        ++bilan.remplaces;
+        bilan.Remplace(0xFFFD);
     }
     s.resize(w);
 }
@@ -187,6 +187,20 @@ Encodage::Source Utf16SansMarque(std::string_view s)
 }
 
 } // namespace
+
+void Encodage::Bilan::Remplace(uint32_t cp)
+{
+    ++remplaces;
+    for (auto& [deja, fois] : inconnus)
+        if (deja == cp) {
+            ++fois;
+            return;
+        }
+    if (inconnus.size() < MaxInconnus)
+        inconnus.emplace_back(cp, 1);
+    else
+        autres = true;
+}
 
 Encodage::Source Encodage::Detecte(std::string_view s)
 {

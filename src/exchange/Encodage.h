@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 // Foreign files come in UTF-8 or UTF-16 as often as in Windows-1252. The book
 // holds Windows-1252 only: files are told apart by their bytes and converted
@@ -17,6 +20,13 @@ public:
         Source source = Windows1252;
         size_t remplaces = 0; // characters Windows-1252 cannot hold, now "?"
         size_t nuls = 0;      // NUL characters dropped
+        // The first distinct characters replaced (Unicode, U+FFFD for a byte that
+        // was not a character) with how often each was met; `autres` when more
+        // were replaced.
+        std::vector<std::pair<uint32_t, size_t>> inconnus;
+        bool autres = false;
+        static constexpr size_t MaxInconnus = 8;
+        void Remplace(uint32_t cp);
     };
 
     // A byte-order mark decides; else UTF-16 by the place of its NUL bytes; else

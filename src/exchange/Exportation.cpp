@@ -120,26 +120,54 @@ bool EcritTout(int fd, const char* p, size_t n, int& erreur)
     return true;
 }
 
+// The file's bytes, built a mebibyte at a time, each block handed to `ecrit` (false
+// stops). The one producer of both the export and Octets.
+template <class Ecrit> bool Produit(const Repertoire& rep, TypeFichier type, Ecrit&& ecrit)
+{
+    // The buffer stays in the cache and the export needs no copy of the whole
+    // file in memory.
+    constexpr size_t Bloc = size_t(1) << 20;
+    std::string tampon;
+    size_t utilise = 0;
+    if (type == TypeFichier::CsvStandard) {
+        tampon.reserve(Bloc + Bloc / 4);
+        tampon.append(MarqueUtf8, 3);
+    } else {
+        tampon.resize(Bloc);
+    }
+    const char separateur = FormatEchange::Separateur(type);
+    for (int ligne = 0; ligne < rep.NbLignes(); ++ligne) {
+        const Repertoire::VueLigne vue = rep.Vue(ligne);
+        if (type == TypeFichier::CsvStandard) {
+            LigneStandard(tampon, vue);
+            if (tampon.size() >= Bloc) {
+                if (!ecrit(tampon.data(), tampon.size())) return false;
+                tampon.clear();
+            }
+            continue;
+        }
+        const size_t place = TailleLigne(vue);
+        if (utilise + place > tampon.size()) {
+            if (!ecrit(tampon.data(), utilise)) return false;
+            utilise = 0;
+            if (place > tampon.size()) tampon.resize(place);
+        }
+        utilise = static_cast<size_t>(LigneSimple(vue, separateur, tampon.data() + utilise) -
+                                      tampon.data());
+    }
+    if (type == TypeFichier::CsvStandard) utilise = tampon.size();
+    return ecrit(tampon.data(), utilise);
+}
+
 } // namespace
 
 std::string Exportation::Octets(const Repertoire& rep, TypeFichier type)
 {
     std::string sortie;
-    size_t taille = 3;
-    for (int ligne = 0; ligne < rep.NbLignes(); ++ligne)
-        taille += TailleLigne(rep.Vue(ligne));
-    if (type == TypeFichier::CsvStandard) {
-        sortie.reserve(taille + taille / 8); // accents take two bytes in UTF-8
-        sortie.append(MarqueUtf8, 3);
-        for (int ligne = 0; ligne < rep.NbLignes(); ++ligne)
-            LigneStandard(sortie, rep.Vue(ligne));
-        return sortie;
-    }
-    sortie.resize(taille);
-    char* w = sortie.data();
-    for (int ligne = 0; ligne < rep.NbLignes(); ++ligne)
-        w = LigneSimple(rep.Vue(ligne), FormatEchange::Separateur(type), w);
-    sortie.resize(static_cast<size_t>(w - sortie.data()));
+    Produit(rep, type, [&sortie](const char* p, size_t n) {
+        sortie.append(p, n);
+        return true;
+    });
     return sortie;
 }
 
@@ -155,42 +183,11 @@ QString Exportation::ExportAddressBook(const QString& chemin, const Repertoire& 
     if (temporaire.isEmpty()) return echec(raison);
     int erreur = 0;
     const int fd = open(QFile::encodeName(temporaire).constData(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0) erreur = errno;
-    // Built and written a mebibyte at a time: the buffer stays in the cache and the
-    // export needs no copy of the whole file in memory.
-    constexpr size_t Bloc = size_t(1) << 20;
-    std::string tampon;
-    size_t utilise = 0;
-    if (type == TypeFichier::CsvStandard) {
-        tampon.reserve(Bloc + Bloc / 4);
-        tampon.append(MarqueUtf8, 3);
-    } else {
-        tampon.resize(Bloc);
-    }
-    const char separateur = FormatEchange::Separateur(type);
-    for (int ligne = 0; ligne < rep.NbLignes() && erreur == 0; ++ligne) {
-        const Repertoire::VueLigne vue = rep.Vue(ligne);
-        if (type == TypeFichier::CsvStandard) {
-            LigneStandard(tampon, vue);
-            if (tampon.size() >= Bloc) {
-                EcritTout(fd, tampon.data(), tampon.size(), erreur);
-                tampon.clear();
-            }
-            continue;
-        }
-        const size_t place = TailleLigne(vue);
-        if (utilise + place > tampon.size()) {
-            EcritTout(fd, tampon.data(), utilise, erreur);
-            utilise = 0;
-            if (place > tampon.size()) tampon.resize(place);
-        }
-        utilise = static_cast<size_t>(LigneSimple(vue, separateur, tampon.data() + utilise) -
-                                      tampon.data());
-    }
-    if (erreur == 0) {
-        if (type == TypeFichier::CsvStandard) utilise = tampon.size();
-        EcritTout(fd, tampon.data(), utilise, erreur);
-    }
+    if (fd < 0)
+        erreur = errno;
+    else
+        Produit(rep, type,
+                [fd, &erreur](const char* p, size_t n) { return EcritTout(fd, p, n, erreur); });
     if (fd >= 0 && close(fd) != 0 && erreur == 0) erreur = errno;
     if (erreur != 0) {
         FichierSur::Abandonne(temporaire);

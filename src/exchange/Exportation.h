@@ -15,7 +15,7 @@ public:
     // Types 1 and 2: the separator between fields, no quoting, a CR LF pair inside
     // a field becomes one space, Windows-1252 bytes as held. Standard CSV: ","
     // with RFC 4180 quoting (line breaks kept inside the quotes), UTF-8 with a
-    // byte-order mark.
+    // byte-order mark. The bytes ExportAddressBook writes, built by the same code.
     static std::string Octets(const Repertoire& rep, TypeFichier type);
     // Writes the file as safely as a book is saved (temporary file, synced, then
     // renamed): on failure nothing is left under `chemin` and an older file stays

@@ -1,10 +1,14 @@
 #include "LectureImport.h"
 
 #include "TableImport.h"
-#include "records/ErreurSysteme.h"
+#include "records/FichierRep.h"
+#include "records/TexteTaille.h"
 
-#include <QFile>
+#include <QChar>
+#include <QFileInfo>
 #include <QLocale>
+#include <QStringList>
+#include <algorithm>
 
 namespace
 {
@@ -12,34 +16,59 @@ QString Echec(const QString& chemin, const QString& raison)
 {
     return QString::fromUtf8("Impossible d'importer le fichier « %1 » :\n%2").arg(chemin, raison);
 }
+
+QString Nombre(size_t n)
+{
+    return QLocale(QLocale::French, QLocale::France).toString(static_cast<qulonglong>(n));
+}
+
+// A character as the user can recognise it in a message.
+QString Caractere(uint32_t cp)
+{
+    if (cp == 0xFFFD) return QString::fromUtf8("caractère illisible");
+    const char32_t c = cp;
+    const QString texte = QString::fromUcs4(&c, 1);
+    if (QChar::isPrint(cp)) return QString::fromUtf8("« %1 »").arg(texte);
+    return QStringLiteral("U+%1").arg(cp, 4, 16, QLatin1Char('0')).toUpper();
+}
 } // namespace
+
+LectureImport::Limites LectureImport::DuLivre(int64_t fiches)
+{
+    Limites limites;
+    limites.octets = FichierRep::TailleMax();
+    limites.lignes = std::max<int64_t>(limites.octets / OctetsFicheVide - fiches, 0);
+    return limites;
+}
 
 QString LectureImport::ReadDelimitedFile(const QString& chemin, TypeFichier type,
                                          TableImport& table, Encodage::Bilan* bilan)
 {
-    QFile fichier(chemin);
-    if (!fichier.open(QIODevice::ReadOnly))
-        return Echec(chemin, ErreurSysteme::EnFrancais(fichier.errorString()));
-    if (fichier.size() > MaxFichier)
-        return Echec(chemin, QString::fromUtf8("le fichier dépasse %1 Mo : ce n'est pas un "
-                                               "fichier d'adresses.")
-                                 .arg(MaxFichier >> 20));
+    return ReadDelimitedFile(chemin, type, table, bilan, DuLivre());
+}
+
+QString LectureImport::ReadDelimitedFile(const QString& chemin, TypeFichier type,
+                                         TableImport& table, Encodage::Bilan* bilan,
+                                         const Limites& limites)
+{
     // Read straight into the buffer the staging table will keep: no copy.
-    const qint64 taille = fichier.size();
-    std::string octets(static_cast<size_t>(taille), '\0');
-    qint64 lus = 0;
-    while (lus < taille) {
-        const qint64 n = fichier.read(octets.data() + lus, taille - lus);
-        if (n < 0) return Echec(chemin, ErreurSysteme::EnFrancais(fichier.errorString()));
-        if (n == 0) break;
-        lus += n;
+    std::string octets;
+    QString raison = OuvertureSure::LitTout(chemin, octets, limites.octets, limites.bloc);
+    if (!raison.isEmpty()) {
+        const int64_t taille = QFileInfo(chemin).size();
+        if (OuvertureSure::EstOrdinaire(chemin) && taille > limites.octets)
+            raison = QString::fromUtf8("le fichier fait %1, plus que les %2 qu'un répertoire "
+                                       "peut avoir sur cet ordinateur.")
+                         .arg(TexteTaille::Mo(taille, limites.octets),
+                              TexteTaille::Mo(limites.octets, taille));
+        return Echec(chemin, raison);
     }
-    octets.resize(static_cast<size_t>(lus));
-    return DepuisOctets(std::move(octets), type, table, bilan);
+    raison = DepuisOctets(std::move(octets), type, table, bilan, limites.lignes);
+    return raison.isEmpty() ? QString() : Echec(chemin, raison);
 }
 
 QString LectureImport::DepuisOctets(std::string octets, TypeFichier type, TableImport& table,
-                                    Encodage::Bilan* bilan)
+                                    Encodage::Bilan* bilan, int64_t maxLignes)
 {
     const Encodage::Bilan b = Encodage::VersWindows1252(octets);
     if (bilan) *bilan = b;
@@ -47,9 +76,9 @@ QString LectureImport::DepuisOctets(std::string octets, TypeFichier type, TableI
     QString erreur;
     if (type == TypeFichier::CsvStandard) {
         const char separateur = TableImport::SeparateurCsv(octets);
-        erreur = nouvelle.DecoupeCsv(std::move(octets), separateur);
+        erreur = nouvelle.DecoupeCsv(std::move(octets), separateur, maxLignes);
     } else {
-        erreur = nouvelle.Decoupe(std::move(octets), FormatEchange::Separateur(type));
+        erreur = nouvelle.Decoupe(std::move(octets), FormatEchange::Separateur(type), maxLignes);
     }
     if (!erreur.isEmpty()) return erreur;
     table = std::move(nouvelle);
@@ -59,22 +88,24 @@ QString LectureImport::DepuisOctets(std::string octets, TypeFichier type, TableI
 QString LectureImport::Compte(const Encodage::Bilan& bilan)
 {
     QStringList phrases;
-    if (bilan.source != Encodage::Windows1252)
-        phrases << QString::fromUtf8("Le fichier était écrit en %1 : il a été converti en "
-                                     "Windows-1252.")
-                       .arg(QString::fromLatin1(Encodage::Nom(bilan.source)));
-    const QLocale fr(QLocale::French, QLocale::France);
-    if (bilan.remplaces == 1)
-        phrases << QString::fromUtf8("1 caractère que le carnet ne peut pas représenter a été "
-                                     "remplacé par « ? ».");
-    else if (bilan.remplaces > 1)
-        phrases << QString::fromUtf8("%1 caractères que le carnet ne peut pas représenter ont "
-                                     "été remplacés par « ? ».")
-                       .arg(fr.toString(static_cast<qulonglong>(bilan.remplaces)));
+    if (bilan.remplaces > 0) {
+        QStringList liste;
+        for (const auto& [cp, fois] : bilan.inconnus)
+            liste << (fois > 1 ? QString::fromUtf8("%1 (%2 fois)").arg(Caractere(cp), Nombre(fois))
+                               : Caractere(cp));
+        if (bilan.autres) liste << QString::fromUtf8("d'autres encore");
+        phrases << (bilan.remplaces == 1
+                        ? QString::fromUtf8("Le carnet ne sait pas écrire 1 caractère du "
+                                            "fichier : %1. Il a été remplacé par « ? ».")
+                        : QString::fromUtf8("Le carnet ne sait pas écrire %1 caractères du "
+                                            "fichier : %2. Ils ont été remplacés par « ? ».")
+                              .arg(Nombre(bilan.remplaces)))
+                       .arg(liste.join(QStringLiteral(", ")));
+    }
     if (bilan.nuls == 1)
-        phrases << QString::fromUtf8("1 octet nul a été supprimé.");
+        phrases << QString::fromUtf8("1 caractère nul (invisible) a été supprimé.");
     else if (bilan.nuls > 1)
-        phrases << QString::fromUtf8("%1 octets nuls ont été supprimés.")
-                       .arg(fr.toString(static_cast<qulonglong>(bilan.nuls)));
+        phrases << QString::fromUtf8("%1 caractères nuls (invisibles) ont été supprimés.")
+                       .arg(Nombre(bilan.nuls));
     return phrases.join(QLatin1Char('\n'));
 }

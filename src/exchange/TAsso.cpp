@@ -10,10 +10,13 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QShortcut>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -34,7 +37,8 @@ QLabel* Titre(const QString& texte, const QColor& couleur, QWidget* parent)
     return titre;
 }
 
-QToolButton* Navigation(const char* nom, const char* icone, const char* bulle, QWidget* parent)
+QToolButton* Navigation(const char* nom, const char* icone, const char* bulle,
+                        const QKeySequence& touches, QWidget* parent)
 {
     auto* bouton = new QToolButton(parent);
     bouton->setObjectName(QLatin1String(nom));
@@ -42,6 +46,8 @@ QToolButton* Navigation(const char* nom, const char* icone, const char* bulle, Q
     bouton->setIconSize(QSize(20, 20));
     bouton->setToolTip(QString::fromUtf8(bulle));
     bouton->setAutoRaise(false);
+    // The lists take the plain keys; with Ctrl they move the sample line.
+    bouton->setShortcut(touches);
     return bouton;
 }
 } // namespace
@@ -62,16 +68,24 @@ TAsso::TAsso(QWidget* parent) : QDialog(parent)
 
     m_listBox1 = new QListWidget(this);
     m_listBox1->setObjectName(QStringLiteral("ListBox1"));
+    m_listBox1->installEventFilter(this);
     m_listBox2 = new QListWidget(this);
     m_listBox2->setObjectName(QStringLiteral("ListBox2"));
     m_listBox2->setToolTip(QString::fromUtf8("Clic droit pour désélectionner le champ "));
     m_listBox2->setUniformItemSizes(true);
     m_listBox2->viewport()->installEventFilter(this);
+    m_listBox2->installEventFilter(this);
 
-    m_begin = Navigation("BeginBtn", "premiere", "Premier enregistrement", this);
-    m_rew = Navigation("RewBtn", "precedente", "Enregistrement précédent", this);
-    m_ff = Navigation("FFBtn", "suivante", "Enregistrement suivant", this);
-    m_end = Navigation("EndBtn", "derniere", "Dernier enregistrement", this);
+    m_begin = Navigation("BeginBtn", "premiere", "Premier enregistrement",
+                         QKeySequence(Qt::CTRL | Qt::Key_Home), this);
+    m_rew = Navigation("RewBtn", "precedente", "Enregistrement précédent",
+                       QKeySequence(Qt::CTRL | Qt::Key_PageUp), this);
+    m_ff = Navigation("FFBtn", "suivante", "Enregistrement suivant",
+                      QKeySequence(Qt::CTRL | Qt::Key_PageDown), this);
+    m_end = Navigation("EndBtn", "derniere", "Dernier enregistrement",
+                       QKeySequence(Qt::CTRL | Qt::Key_End), this);
+    m_position = new QLabel(this);
+    m_position->setObjectName(QStringLiteral("Position"));
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("OKBtn"));
     ok->setDefault(true);
@@ -88,6 +102,8 @@ TAsso::TAsso(QWidget* parent) : QDialog(parent)
     auto* boutons = new QHBoxLayout;
     for (QToolButton* b : {m_begin, m_rew, m_ff, m_end})
         boutons->addWidget(b);
+    boutons->addSpacing(8);
+    boutons->addWidget(m_position);
     boutons->addStretch();
     boutons->addWidget(ok);
     boutons->addWidget(annuler);
@@ -95,14 +111,18 @@ TAsso::TAsso(QWidget* parent) : QDialog(parent)
     page->addWidget(consigne);
     page->addLayout(grille, 1);
     page->addLayout(boutons);
+    // The keyboard goes from the fields to the columns, then to the buttons.
+    setTabOrder(m_listBox1, m_listBox2);
+    setTabOrder(m_listBox2, ok);
+    setTabOrder(ok, annuler);
 
-    connect(m_listBox1, &QListWidget::itemClicked, this, [this] { ListBox1Click(); });
-    connect(m_listBox1, &QListWidget::currentRowChanged, this, [this] {
+    connect(m_listBox1, &QListWidget::itemSelectionChanged, this, [this] {
         if (!m_remplissage) ListBox1Click();
     });
+    connect(m_listBox1, &QListWidget::itemClicked, this, [this] { ListBox1Click(); });
     connect(m_listBox2, &QListWidget::itemClicked, this, [this] { ListBox2Click(); });
-    // Arrow keys in the column list choose as clicks do.
-    connect(m_listBox2, &QListWidget::currentRowChanged, this, [this] {
+    // A column chosen by the keyboard (arrows, Space) is chosen as by a click.
+    connect(m_listBox2, &QListWidget::itemSelectionChanged, this, [this] {
         if (!m_remplissage && m_listBox2->hasFocus()) ListBox2Click();
     });
     connect(m_begin, &QToolButton::clicked, this, &TAsso::BeginBtnClick);
@@ -113,35 +133,54 @@ TAsso::TAsso(QWidget* parent) : QDialog(parent)
     connect(annuler, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void TAsso::Prepare(const std::vector<std::string>& titres, const TableImport& table)
+void TAsso::Prepare(const std::vector<std::string>& titres, const TableImport& table,
+                    const AssociationChamps& initiale)
 {
     m_remplissage = true;
     m_table = &table;
-    m_grid.Efface();
-    m_ligne = 0;
+    m_grid = initiale;
+    m_ligne = table.PremiereFiche();
+    m_titresColonnes.clear();
+    if (table.LigneTitres())
+        for (int c = 0; c < table.NbColonnes(); ++c)
+            m_titresColonnes.emplace_back(table.Cellule(c, 0));
     m_listBox1->clear();
     for (const std::string& titre : titres)
         m_listBox1->addItem(TitreFiche::Borne(titre, ModeleRepertoire::LongueurAffichee));
     m_listBox2->clear();
     for (int c = 0; c < table.NbColonnes(); ++c)
-        m_listBox2->addItem(TexteColonne(table.Cellule(c, 0), c));
+        m_listBox2->addItem(QString());
     m_listBox1->setCurrentRow(-1);
     m_listBox2->setCurrentRow(-1);
     m_listBox1->setFocus();
     m_remplissage = false;
-    MajBoutons();
+    MarqueAssociations();
+    MontreEchantillon();
 }
 
-QString TAsso::TexteColonne(std::string_view cellule, int colonne)
+QString TAsso::TexteColonne(std::string_view cellule, int colonne, std::string_view titre)
 {
-    if (cellule.empty()) return QStringLiteral("Champ %1").arg(colonne + 1);
     constexpr size_t Max = 200;
-    QString texte = CodePage::VersUnicode(cellule.substr(0, Max));
-    for (QChar& ch : texte)
-        if (ch == QLatin1Char('\r') || ch == QLatin1Char('\n') || ch == QLatin1Char('\t'))
-            ch = QLatin1Char(' ');
-    if (cellule.size() > Max) texte += QChar(0x2026);
-    return texte;
+    const auto Ligne = [](std::string_view texte) {
+        QString s = CodePage::VersUnicode(texte.substr(0, Max));
+        s.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+        for (QChar& ch : s)
+            if (ch == QLatin1Char('\r') || ch == QLatin1Char('\n') || ch == QLatin1Char('\t'))
+                ch = QLatin1Char(' ');
+        if (texte.size() > Max) s += QChar(0x2026);
+        return s;
+    };
+    if (!titre.empty())
+        return cellule.empty() ? Ligne(titre)
+                               : QString::fromUtf8("%1 : %2").arg(Ligne(titre), Ligne(cellule));
+    if (cellule.empty()) return QStringLiteral("Champ %1").arg(colonne + 1);
+    return Ligne(cellule);
+}
+
+int TAsso::ChampChoisi() const
+{
+    const int champ = m_listBox1->currentRow();
+    return champ >= 0 && m_listBox1->item(champ)->isSelected() ? champ : -1;
 }
 
 void TAsso::ListBox1Click()
@@ -151,9 +190,8 @@ void TAsso::ListBox1Click()
 
 void TAsso::AfficheAssociation()
 {
-    const int champ = m_listBox1->currentRow();
-    const bool choisi = champ >= 0 && m_listBox1->item(champ)->isSelected();
-    const int colonne = choisi ? m_grid.Colonne(champ) : -1;
+    const int champ = ChampChoisi();
+    const int colonne = champ >= 0 ? m_grid.Colonne(champ) : -1;
     m_remplissage = true;
     if (colonne >= 0 && colonne < m_listBox2->count())
         m_listBox2->setCurrentRow(colonne);
@@ -164,11 +202,36 @@ void TAsso::AfficheAssociation()
 
 void TAsso::ListBox2Click()
 {
-    const int champ = m_listBox1->currentRow();
+    const int champ = ChampChoisi();
     const int colonne = m_listBox2->currentRow();
-    if (champ < 0 || !m_listBox1->item(champ)->isSelected() || colonne < 0) return;
+    if (champ < 0 || colonne < 0) return;
     if (!m_listBox2->item(colonne)->isSelected()) return;
     m_grid.Associe(champ, colonne);
+    MarqueAssociations();
+}
+
+void TAsso::AssocieColonneCourante()
+{
+    if (m_listBox2->count() == 0) return;
+    const int colonne = std::max(m_listBox2->currentRow(), 0);
+    m_remplissage = true;
+    m_listBox2->setCurrentRow(colonne);
+    m_listBox2->item(colonne)->setSelected(true);
+    m_remplissage = false;
+    ListBox2Click();
+}
+
+void TAsso::MarqueAssociations()
+{
+    // The fields that already have a column stand out.
+    for (int champ = 0; champ < m_listBox1->count() && champ < NbColonnes; ++champ) {
+        QListWidgetItem* item = m_listBox1->item(champ);
+        QFont police = item->font();
+        const bool associe = m_grid.Colonne(champ) >= 0;
+        if (police.bold() == associe) continue;
+        police.setBold(associe);
+        item->setFont(police);
+    }
 }
 
 void TAsso::ListBox2RightClick()
@@ -185,35 +248,67 @@ bool TAsso::eventFilter(QObject* objet, QEvent* event)
         ListBox2RightClick();
         return true;
     }
+    if ((objet == m_listBox1 || objet == m_listBox2) && event->type() == QEvent::KeyPress) {
+        const auto* touche = static_cast<QKeyEvent*>(event);
+        const bool entree = touche->key() == Qt::Key_Return || touche->key() == Qt::Key_Enter;
+        const bool espace = touche->key() == Qt::Key_Space;
+        if (touche->modifiers() & ~Qt::KeypadModifier) return QDialog::eventFilter(objet, event);
+        if (objet == m_listBox2 && (entree || espace)) {
+            AssocieColonneCourante();
+            if (entree && ChampChoisi() >= 0) {
+                // On to the next field, as a form goes on to its next entry.
+                const int suivant = std::min(ChampChoisi() + 1, m_listBox1->count() - 1);
+                m_listBox1->setFocus();
+                m_listBox1->setCurrentRow(suivant);
+            }
+            return true;
+        }
+        if (objet == m_listBox1 && entree) {
+            if (ChampChoisi() < 0 && m_listBox1->currentRow() >= 0)
+                m_listBox1->item(m_listBox1->currentRow())->setSelected(true);
+            m_listBox2->setFocus();
+            return true;
+        }
+    }
     return QDialog::eventFilter(objet, event);
 }
 
 void TAsso::MontreEchantillon()
 {
     if (!m_table) return;
+    std::vector<std::string_view> cellules(static_cast<size_t>(m_table->NbColonnes()));
+    m_table->CellulesLigne(m_ligne, cellules.data());
     for (int c = 0; c < m_listBox2->count(); ++c)
-        m_listBox2->item(c)->setText(TexteColonne(m_table->Cellule(c, m_ligne), c));
+        m_listBox2->item(c)->setText(TexteColonne(cellules[static_cast<size_t>(c)], c,
+                                                  static_cast<size_t>(c) < m_titresColonnes.size()
+                                                      ? m_titresColonnes[static_cast<size_t>(c)]
+                                                      : std::string_view()));
+    const QLocale fr(QLocale::French, QLocale::France);
+    m_position->setText(QStringLiteral("ligne %1 / %2")
+                            .arg(fr.toString(m_ligne - m_table->PremiereFiche() + 1),
+                                 fr.toString(m_table->NbFiches())));
     MajBoutons();
 }
 
 void TAsso::MajBoutons()
 {
+    const int premiere = m_table ? m_table->PremiereFiche() : 0;
     const int derniere = m_table ? m_table->NbLignes() - 1 : 0;
-    m_begin->setEnabled(m_ligne > 0);
-    m_rew->setEnabled(m_ligne > 0);
+    m_begin->setEnabled(m_ligne > premiere);
+    m_rew->setEnabled(m_ligne > premiere);
     m_ff->setEnabled(m_ligne < derniere);
     m_end->setEnabled(m_ligne < derniere);
 }
 
 void TAsso::BeginBtnClick()
 {
-    m_ligne = 0;
+    if (m_table) m_ligne = m_table->PremiereFiche();
     MontreEchantillon();
 }
 
 void TAsso::RewBtnClick()
 {
-    if (m_ligne > 0) --m_ligne;
+    if (m_table && m_ligne > m_table->PremiereFiche()) --m_ligne;
     MontreEchantillon();
 }
 
@@ -240,6 +335,13 @@ void TAsso::OKBtnClick()
     if (m_grid.Aucune()) {
         TMessage::Avertissement(this, QString::fromUtf8("Vous n'avez défini aucune association."));
         return;
+    }
+    if (Verifie) {
+        const QString raison = Verifie(m_grid);
+        if (!raison.isEmpty()) {
+            TMessage::Avertissement(this, raison);
+            return;
+        }
     }
     accept();
 }

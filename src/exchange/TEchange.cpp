@@ -4,11 +4,14 @@
 #include "Importation.h"
 #include "LectureImport.h"
 #include "TAsso.h"
+#include "TDialogueExport.h"
 #include "TableImport.h"
+#include "TitresImport.h"
 #include "mainwindow/CurseurOccupe.h"
 #include "mainwindow/ModeleRepertoire.h"
 #include "mainwindow/TFiche.h"
 #include "mainwindow/TMessage.h"
+#include "records/TexteTaille.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -19,6 +22,7 @@ TEchange::TEchange(TFiche& fiche, TAsso& asso) : QObject(&fiche), m_fiche(fiche)
     ChoisitFichierExport = [this](TypeFichier& type) { return DialogueExport(type); };
     ChoisitFichierImport = [this](TypeFichier& type) { return DialogueImport(type); };
     ExecuteAsso = [](TAsso& asso) { return asso.exec() == QDialog::Accepted; };
+    LimitesImport = [](int64_t fiches) { return LectureImport::DuLivre(fiches); };
 }
 
 bool TEchange::Exporter1Click()
@@ -26,18 +30,11 @@ bool TEchange::Exporter1Click()
     m_fiche.ValideSaisieGrille();
     TypeFichier type = m_typeExport;
     const QString chemin = ChoisitFichierExport ? ChoisitFichierExport(type) : QString();
+    // The dialog and its questions closed, the keyboard goes back to the book.
+    m_fiche.activateWindow();
     if (chemin.isEmpty()) return false;
     m_typeExport = type;
-    const QString final = FormatEchange::AvecExtension(chemin, type);
-    // The dialog asked about the name typed; the type may have changed it.
-    if (QFileInfo(final).absoluteFilePath() != QFileInfo(chemin).absoluteFilePath() &&
-        QFileInfo::exists(final) &&
-        TMessage::Question(&m_fiche,
-                           QString::fromUtf8("Le fichier « %1 » existe déjà.\nVoulez-vous le "
-                                             "remplacer ?")
-                               .arg(QDir::toNativeSeparators(final))) != TMessage::Oui)
-        return false;
-    return Exporte(final, type);
+    return Exporte(FormatEchange::AvecExtension(chemin, type), type);
 }
 
 bool TEchange::Exporte(const QString& chemin, TypeFichier type)
@@ -59,30 +56,62 @@ bool TEchange::Importer1Click()
     m_fiche.ValideSaisieGrille();
     TypeFichier type = m_typeImport;
     const QString chemin = ChoisitFichierImport ? ChoisitFichierImport(type) : QString();
-    if (chemin.isEmpty()) return false;
+    if (chemin.isEmpty()) {
+        m_fiche.activateWindow();
+        return false;
+    }
     m_typeImport = type;
-    return Importe(chemin, type);
+    const bool importe = Importe(chemin, type);
+    // The dialogs and their boxes closed, the keyboard goes back to the book.
+    m_fiche.activateWindow();
+    return importe;
 }
 
 bool TEchange::Importe(const QString& chemin, TypeFichier type)
 {
+    Repertoire& rep = m_fiche.Rep();
+    const LectureImport::Limites limites =
+        LimitesImport ? LimitesImport(rep.NbFiches()) : LectureImport::DuLivre(rep.NbFiches());
     TableImport table;
     Encodage::Bilan bilan;
     QString erreur;
     {
         CurseurOccupe occupe;
-        erreur = LectureImport::ReadDelimitedFile(chemin, type, table, &bilan);
+        erreur = LectureImport::ReadDelimitedFile(chemin, type, table, &bilan, limites);
     }
     if (!erreur.isEmpty()) {
         TMessage::Erreur(&m_fiche, erreur);
         return false;
     }
-    Repertoire& rep = m_fiche.Rep();
     std::vector<std::string> titres;
     for (int c = 0; c < NbColonnes; ++c)
         titres.push_back(rep.CelluleStr(c, 0));
-    m_asso.Prepare(titres, table);
-    if (!ExecuteAsso || !ExecuteAsso(m_asso)) return false;
+    // A standard CSV often starts with its columns' names: not a record, and they
+    // tell which column fills which field.
+    AssociationChamps initiale;
+    if (type == TypeFichier::CsvStandard)
+        table.SetLigneTitres(TitresImport::Reconnait(table, titres, initiale));
+    if (table.NbFiches() == 0) {
+        TMessage::Information(&m_fiche, QString::fromUtf8("Le fichier « %1 » ne contient que la "
+                                                          "ligne des titres : il n'y a aucune "
+                                                          "fiche à importer.")
+                                            .arg(QDir::toNativeSeparators(chemin)));
+        return false;
+    }
+    m_asso.Verifie = [&](const AssociationChamps& association) {
+        const int64_t taille =
+            Importation::TailleFichierApres(rep, table, association, limites.octets);
+        if (taille <= limites.octets) return QString();
+        return QString::fromUtf8("Avec ces associations, le répertoire ferait %1, plus que les %2 "
+                                 "qu'un répertoire peut avoir sur cet ordinateur : il ne pourrait "
+                                 "plus être ouvert.\nAssociez moins de champs, ou importez le "
+                                 "fichier en plusieurs parties.")
+            .arg(TexteTaille::Mo(taille, limites.octets), TexteTaille::Mo(limites.octets, taille));
+    };
+    m_asso.Prepare(titres, table, initiale);
+    const bool accepte = ExecuteAsso && ExecuteAsso(m_asso);
+    m_asso.Verifie = nullptr;
+    if (!accepte) return false;
 
     int derniere = 1;
     {
@@ -110,19 +139,12 @@ QString TEchange::DossierInitial() const
 
 QString TEchange::DialogueExport(TypeFichier& type)
 {
-    QFileDialog dialogue(&m_fiche, QString::fromUtf8("Exportation du carnet d'adresses"),
-                         DossierInitial());
-    dialogue.setOption(QFileDialog::DontUseNativeDialog);
-    dialogue.setAcceptMode(QFileDialog::AcceptSave);
-    dialogue.setFileMode(QFileDialog::AnyFile);
-    dialogue.setNameFilters(FormatEchange::Filtres());
-    dialogue.selectNameFilter(FormatEchange::Filtre(type));
-    dialogue.setDefaultSuffix(QStringLiteral("CSV"));
-    dialogue.selectFile(
+    TDialogueExport dialogue(
+        &m_fiche, DossierInitial(), type,
         QFileInfo(FormatEchange::NomPropose(m_fiche.Rep().FichierCourant(), type)).fileName());
-    if (dialogue.exec() != QDialog::Accepted || dialogue.selectedFiles().isEmpty()) return {};
-    type = FormatEchange::TypeDuFiltre(dialogue.selectedNameFilter());
-    return dialogue.selectedFiles().constFirst();
+    if (dialogue.exec() != QDialog::Accepted) return {};
+    type = dialogue.Type();
+    return dialogue.Fichier();
 }
 
 QString TEchange::DialogueImport(TypeFichier& type)

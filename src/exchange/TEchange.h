@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FormatEchange.h"
+#include "LectureImport.h"
 
 #include <QObject>
 #include <QString>
@@ -18,11 +19,14 @@ public:
     TEchange(TFiche& fiche, TAsso& asso);
 
     // The file dialogs: the chosen path (empty: cancelled) and the type chosen in
-    // the dialog. Tests replace them.
+    // the dialog; the export's has asked before replacing a file. Tests replace them.
     std::function<QString(TypeFichier& type)> ChoisitFichierExport;
     std::function<QString(TypeFichier& type)> ChoisitFichierImport;
     // The association dialog, prepared: true when the user confirmed it.
     std::function<bool(TAsso&)> ExecuteAsso;
+    // What an import may bring to a book of so many records: the book's own
+    // limits on this computer. Tests lower them.
+    std::function<LectureImport::Limites(int64_t fiches)> LimitesImport;
 
     // The type each dialog shows: type 2 the first time, then the last one chosen.
     TypeFichier TypeExport() const { return m_typeExport; }

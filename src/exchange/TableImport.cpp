@@ -1,48 +1,83 @@
 #include "TableImport.h"
 
 #include "records/Repertoire.h"
+#include "records/TexteTaille.h"
 
+#include <QLocale>
 #include <QtGlobal>
 #include <algorithm>
 #include <array>
 #include <cstring>
 
-// Builds the table while the bytes are written into the buffer: cell ends,
-// line starts, the column count fixed by the first line, and the limits.
+namespace
+{
+// A byte set where `x` holds a zero byte; the lowest set byte is exact.
+constexpr uint64_t Uns = 0x0101010101010101ULL;
+inline uint64_t Nul(uint64_t x)
+{
+    return (x - Uns) & ~x & 0x8080808080808080ULL;
+}
+// The high bit of every zero byte of `x`, and of no other.
+inline uint64_t NulsExacts(uint64_t x)
+{
+    constexpr uint64_t Bas = 0x7F7F7F7F7F7F7F7FULL;
+    return ~(((x & Bas) + Bas) | x | Bas);
+}
+constexpr uint64_t MotCr = Uns * '\r';
+constexpr uint64_t MotLf = Uns * '\n';
+// The lowest set byte is the first in memory only on a little-endian machine.
+constexpr bool MotParMot = Q_BYTE_ORDER == Q_LITTLE_ENDIAN;
+
+QString Nombre(int64_t n)
+{
+    return QLocale(QLocale::French, QLocale::France).toString(static_cast<qlonglong>(n));
+}
+} // namespace
+
+// Builds the table while the cells are written into the buffer: line starts,
+// the column count fixed by the first line, and the limits. The splitters write
+// a NUL after each kept cell but the last of a line.
 class TableImport::Constructeur
 {
 public:
-    explicit Constructeur(TableImport& t) : m_t(t)
+    Constructeur(TableImport& t, int64_t maxLignes)
+        : m_t(t), m_maxLignes(std::max<int64_t>(maxLignes, 0))
     {
-        m_t.m_fins.clear();
         m_t.m_lignes.assign(1, 0);
         m_t.m_colonnes = 1;
+        m_t.m_titres = false;
     }
 
-    // Room for every line at once, and for their cells once the first line gives
-    // the number of columns: growing by steps would copy the index several times.
-    void Reserve(std::string_view octets)
+    // Room for every line at once: growing by steps would copy the index several
+    // times. Returns the number of LF bytes.
+    size_t Reserve(std::string_view octets)
     {
-        size_t lignes = 1;
-        for (const char *p = octets.data(), *fin = p + octets.size();
-             (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(fin - p))));
-             ++p)
-            ++lignes;
-        m_lignesPrevues = lignes;
-        m_taille = octets.size();
-        m_t.m_lignes.reserve(lignes + 1);
+        const auto lf = static_cast<size_t>(std::count(octets.begin(), octets.end(), '\n'));
+        m_t.m_lignes.reserve(std::min<size_t>(lf + 1, static_cast<size_t>(m_maxLignes)) + 2);
+        return lf;
     }
 
-    // Whether bytes of the current column are kept (it lies within the columns).
-    bool Garde() const { return m_colonne < m_t.m_colonnes; }
-    bool PremiereFaite() const { return m_premiereFaite; }
+    // The file has `lignes` lines, found before reading it: past the limit, it is
+    // refused without storing any.
+    bool Annonce(int64_t lignes)
+    {
+        if (lignes <= m_maxLignes) return true;
+        m_lignesComptees = lignes;
+        return false;
+    }
 
-    // Ends the cell whose bytes end at `fin`; false when a limit is passed.
+    // Whether bytes of the current column are kept: it lies within the columns,
+    // and the file has not yet passed the lines allowed (then lines are only counted).
+    bool Garde() const { return m_colonne < m_t.m_colonnes && !CompteSeul(); }
+    bool CompteSeul() const { return m_lignesComptees > 0; }
+
+    // Ends a cell at a separator; the splitter has written the NUL before `fin`
+    // when the cell was kept. False when a limit is passed.
     bool FinCellule(size_t fin)
     {
+        if (CompteSeul()) return true;
         if (m_colonne < m_t.m_colonnes) {
-            if (fin - m_debutCellule > MaxCellule) return Echec(TropLong);
-            m_t.m_fins.push_back(static_cast<uint32_t>(fin));
+            if (fin - 1 - m_debutCellule > MaxCellule) return Echec(TropLong);
             m_debutCellule = fin;
         }
         ++m_colonne;
@@ -53,25 +88,23 @@ public:
         return true;
     }
 
-    bool FinLigne(size_t fin)
+    // Ends a line whose bytes end at `fin` in `base`; `fin` moves back over the
+    // trailing empty cells, which read as empty anyway.
+    bool FinLigne(const char* base, size_t& fin)
     {
+        if (CompteSeul()) return Compte();
         if (m_colonne < m_t.m_colonnes && fin - m_debutCellule > MaxCellule) return Echec(TropLong);
-        if (m_colonne < m_t.m_colonnes) m_t.m_fins.push_back(static_cast<uint32_t>(fin));
-        // Trailing empty cells read as empty anyway: they cost nothing.
-        const uint32_t premier = m_t.m_lignes.back();
-        while (m_t.m_fins.size() > premier) {
-            const size_t n = m_t.m_fins.size();
-            const uint32_t avant = n - 1 > premier ? m_t.m_fins[n - 2] : m_debutLigne;
-            if (m_t.m_fins.back() != avant) break;
-            m_t.m_fins.pop_back();
+        while (fin > m_debutLigne && base[fin - 1] == '\0')
+            --fin;
+        if (fin > MaxOctets) return Echec(TropGrand);
+        if (static_cast<int64_t>(m_t.NbLignes()) >= m_maxLignes) {
+            // The file is refused; the rest is only counted, to say how many lines it has.
+            m_lignesComptees = m_t.NbLignes();
+            m_t.m_lignes.clear();
+            m_t.m_lignes.shrink_to_fit();
+            return Compte();
         }
-        m_t.m_lignes.push_back(static_cast<uint32_t>(m_t.m_fins.size()));
-        if (!m_premiereFaite) {
-            // A hostile file of many empty lines must not reserve for full ones.
-            const size_t prevues = std::min(m_lignesPrevues * static_cast<size_t>(m_t.m_colonnes),
-                                            m_taille / 2 + m_lignesPrevues);
-            m_t.m_fins.reserve(prevues);
-        }
+        m_t.m_lignes.push_back(static_cast<uint32_t>(fin));
         m_premiereFaite = true;
         m_colonne = 0;
         m_debutCellule = m_debutLigne = fin;
@@ -80,57 +113,85 @@ public:
 
     // The cell being read has reached `fin` bytes: checked now so that one
     // endless field cannot fill the memory before its end.
-    bool Surveille(size_t fin) { return fin - m_debutCellule <= MaxCellule || Echec(TropLong); }
+    bool Surveille(size_t fin)
+    {
+        if (fin - m_debutCellule > MaxCellule) return Echec(TropLong);
+        return fin <= MaxOctets || Echec(TropGrand);
+    }
 
     QString Termine(std::string& octets, size_t taille)
     {
+        if (m_erreur.isEmpty() && CompteSeul()) {
+            const QString lignes =
+                m_lignesComptees == 1
+                    ? QString::fromUtf8("le fichier compte 1 ligne, soit une fiche à ajouter")
+                    : QString::fromUtf8("le fichier compte %1 lignes, soit autant de fiches à "
+                                        "ajouter")
+                          .arg(Nombre(m_lignesComptees));
+            m_erreur = m_maxLignes == 0
+                           ? QString::fromUtf8("%1 : le répertoire ne peut plus en recevoir sur "
+                                               "cet ordinateur.")
+                                 .arg(lignes)
+                           : QString::fromUtf8("%1 : le répertoire ne peut en recevoir que %2 de "
+                                               "plus sur cet ordinateur.")
+                                 .arg(lignes, Nombre(m_maxLignes));
+        }
         if (!m_erreur.isEmpty()) {
             m_t.Vide();
             return m_erreur;
         }
         // Cells are followed by bytes that may be read past them (never used), so
-        // the rows are filled a word at a time.
+        // that rows are filled and lines split a word at a time.
         octets.resize(taille);
         octets.append(Repertoire::MargeLecture, '\0');
         // Copying to a tight buffer costs more time than the little it saves,
         // unless much was dropped (many separators, fields past the columns).
-        const auto Ajuste = [](auto& v) {
-            if (v.capacity() - v.size() > v.size() / 2) v.shrink_to_fit();
-        };
-        Ajuste(octets);
+        if (octets.capacity() - octets.size() > octets.size() / 2) octets.shrink_to_fit();
         m_t.m_octets = std::move(octets);
         if (m_t.m_lignes.size() < 2) m_t.m_lignes.push_back(0); // an empty file: one empty line
-        Ajuste(m_t.m_fins);
-        Ajuste(m_t.m_lignes);
+        if (m_t.m_lignes.capacity() - m_t.m_lignes.size() > m_t.m_lignes.size() / 2)
+            m_t.m_lignes.shrink_to_fit();
         return {};
     }
 
-    size_t Ligne() const { return m_t.m_lignes.size(); }
-
 private:
-    enum Raison { TropDeColonnes, TropLong };
+    enum Raison { TropDeColonnes, TropLong, TropGrand };
+    bool Compte()
+    {
+        ++m_lignesComptees;
+        return true;
+    }
     bool Echec(Raison r)
     {
-        if (m_erreur.isEmpty()) {
-            m_erreur = r == TropDeColonnes
-                           ? QString::fromUtf8("La première ligne du fichier compte plus de %1 "
-                                               "champs : ce n'est pas un fichier d'adresses.")
-                                 .arg(MaxColonnes)
-                           : QString::fromUtf8("La ligne %1 du fichier contient un champ de plus "
-                                               "de %2 Mo : ce n'est pas un fichier d'adresses.")
-                                 .arg(Ligne())
-                                 .arg(MaxCellule >> 20);
+        if (!m_erreur.isEmpty()) return false;
+        switch (r) {
+        case TropDeColonnes:
+            m_erreur =
+                QString::fromUtf8("la première ligne compte plus de %1 champs : ce n'est pas "
+                                  "un fichier d'adresses.")
+                    .arg(MaxColonnes);
+            break;
+        case TropLong:
+            m_erreur = QString::fromUtf8("la ligne %1 contient un champ de plus de %2 : ce n'est "
+                                         "pas un fichier d'adresses.")
+                           .arg(Nombre(m_t.NbLignes() + 1), TexteTaille::Mo(MaxCellule));
+            break;
+        case TropGrand:
+            m_erreur = QString::fromUtf8("une fois lu, le fichier dépasse %1 : il est trop grand "
+                                         "pour être importé.")
+                           .arg(TexteTaille::Mo(static_cast<int64_t>(MaxOctets)));
+            break;
         }
         return false;
     }
 
     TableImport& m_t;
+    const int64_t m_maxLignes;
+    int64_t m_lignesComptees = 0;
     int m_colonne = 0;
     bool m_premiereFaite = false;
     size_t m_debutCellule = 0;
     size_t m_debutLigne = 0;
-    size_t m_lignesPrevues = 1;
-    size_t m_taille = 0;
     QString m_erreur;
 };
 
@@ -141,67 +202,94 @@ TableImport::TableImport()
 
 void TableImport::Vide()
 {
-    m_octets.clear();
-    m_fins.clear();
+    m_octets.assign(Repertoire::MargeLecture, '\0');
     m_lignes = {0, 0};
     m_colonnes = 1;
+    m_titres = false;
 }
 
 void TableImport::CellulesLigne(int ligne, std::string_view* cellules) const
 {
-    const uint32_t premier = m_lignes.at(static_cast<size_t>(ligne));
-    const uint32_t n = m_lignes.at(static_cast<size_t>(ligne) + 1) - premier;
-    uint32_t debut = premier == 0 ? 0 : m_fins[premier - 1];
-    for (uint32_t c = 0; c < n; ++c) {
-        const uint32_t fin = m_fins[premier + c];
-        cellules[c] = std::string_view(m_octets.data() + debut, fin - debut);
-        debut = fin;
+    const char* const base = m_octets.data();
+    const char* debut = base + m_lignes.at(static_cast<size_t>(ligne));
+    const char* const fin = base + m_lignes.at(static_cast<size_t>(ligne) + 1);
+    int c = 0;
+    const char* p = debut;
+    // Eight bytes at a time: the buffer holds a margin past its last line, and a
+    // NUL found past the line's end is not this line's.
+    if (MotParMot) {
+        while (p < fin && c < m_colonnes - 1) {
+            uint64_t mot;
+            std::memcpy(&mot, p, 8);
+            uint64_t nuls = NulsExacts(mot);
+            while (nuls) {
+                const char* const nul = p + (__builtin_ctzll(nuls) >> 3);
+                if (nul >= fin || c == m_colonnes - 1) break;
+                cellules[c++] = std::string_view(debut, static_cast<size_t>(nul - debut));
+                debut = nul + 1;
+                nuls &= nuls - 1;
+            }
+            p += 8;
+        }
+    } else {
+        while (c < m_colonnes - 1) {
+            const auto* nul = static_cast<const char*>(
+                std::memchr(debut, '\0', static_cast<size_t>(fin - debut)));
+            if (!nul) break;
+            cellules[c++] = std::string_view(debut, static_cast<size_t>(nul - debut));
+            debut = nul + 1;
+        }
     }
-    for (int c = static_cast<int>(n); c < m_colonnes; ++c)
+    cellules[c++] =
+        std::string_view(debut, static_cast<size_t>(std::max(fin - debut, ptrdiff_t(0))));
+    for (; c < m_colonnes; ++c)
         cellules[c] = std::string_view();
 }
 
 std::string_view TableImport::Cellule(int colonne, int ligne) const
 {
     if (ligne < 0 || ligne >= NbLignes() || colonne < 0 || colonne >= m_colonnes) return {};
-    const uint32_t premier = m_lignes[static_cast<size_t>(ligne)];
-    const uint32_t n = m_lignes[static_cast<size_t>(ligne) + 1] - premier;
-    if (static_cast<uint32_t>(colonne) >= n) return {};
-    const size_t i = premier + static_cast<size_t>(colonne);
-    const uint32_t debut = i == 0 ? 0 : m_fins[i - 1];
-    return std::string_view(m_octets).substr(debut, m_fins[i] - debut);
+    const char* debut = m_octets.data() + m_lignes[static_cast<size_t>(ligne)];
+    const char* const fin = m_octets.data() + m_lignes[static_cast<size_t>(ligne) + 1];
+    for (int c = 0; c < colonne; ++c) {
+        const auto* nul =
+            static_cast<const char*>(std::memchr(debut, '\0', static_cast<size_t>(fin - debut)));
+        if (!nul) return {};
+        debut = nul + 1;
+    }
+    const auto* nul =
+        static_cast<const char*>(std::memchr(debut, '\0', static_cast<size_t>(fin - debut)));
+    return std::string_view(debut, static_cast<size_t>((nul ? nul : fin) - debut));
 }
 
 size_t TableImport::OctetsUtilises() const
 {
-    return m_octets.capacity() + 4 * (m_fins.capacity() + m_lignes.capacity());
+    return m_octets.capacity() + sizeof(uint32_t) * m_lignes.capacity();
 }
 
-namespace
+QString TableImport::Decoupe(std::string&& octets, char separateur, int64_t maxLignes)
 {
-// A byte set where `x` holds a zero byte; the lowest set byte is exact.
-constexpr uint64_t Uns = 0x0101010101010101ULL;
-inline uint64_t Nul(uint64_t x)
-{
-    return (x - Uns) & ~x & 0x8080808080808080ULL;
-}
-constexpr uint64_t MotCr = Uns * '\r';
-constexpr uint64_t MotLf = Uns * '\n';
-// The lowest set byte is the first in memory only on a little-endian machine.
-constexpr bool MotParMot = Q_BYTE_ORDER == Q_LITTLE_ENDIAN;
-} // namespace
-
-QString TableImport::Decoupe(std::string&& octets, char separateur)
-{
-    Constructeur c(*this);
-    c.Reserve(octets);
+    Constructeur c(*this, maxLignes);
+    const size_t lf = c.Reserve(octets);
     const uint64_t motSeparateur = Uns * static_cast<unsigned char>(separateur);
-    // The bytes that stay in cells move down over the separators and line ends.
+    // The bytes that stay in cells move down over the separators and line ends;
+    // a separator becomes a NUL, which no cell holds.
     std::array<bool, 256> special{};
     special[static_cast<unsigned char>(separateur)] = true;
-    special['\r'] = special['\n'] = true;
+    special['\r'] = special['\n'] = special['\0'] = true;
     char* const base = octets.data();
     const size_t n = octets.size();
+    // Every LF ends a line, and anything but CR or NUL after the last one makes one
+    // more: a file of too many lines is refused before it is split.
+    const auto DerniereEntamee = [base](size_t debut, size_t fin) {
+        const char* dernier = base + fin;
+        while (dernier > base + debut && dernier[-1] != '\n')
+            --dernier;
+        return std::any_of(dernier, static_cast<const char*>(base + fin),
+                           [](char o) { return o != '\r' && o != '\0'; });
+    };
+    if (!c.Annonce(static_cast<int64_t>(lf) + (DerniereEntamee(0, n) ? 1 : 0)))
+        return c.Termine(octets, 0);
     size_t w = 0;
     bool entamee = false; // bytes or separators after the last line end
     for (size_t r = 0; r < n;) {
@@ -213,7 +301,7 @@ QString TableImport::Decoupe(std::string&& octets, char separateur)
                 uint64_t mot;
                 std::memcpy(&mot, base + r, 8);
                 const uint64_t trouves =
-                    Nul(mot ^ motSeparateur) | Nul(mot ^ MotCr) | Nul(mot ^ MotLf);
+                    Nul(mot ^ motSeparateur) | Nul(mot ^ MotCr) | Nul(mot ^ MotLf) | Nul(mot);
                 std::memcpy(base + w, &mot, 8);
                 if (!trouves) {
                     r += 8;
@@ -240,21 +328,25 @@ QString TableImport::Decoupe(std::string&& octets, char separateur)
         }
         const char o = base[r++];
         if (o == '\n') {
-            if (!c.FinLigne(w)) return c.Termine(octets, 0);
+            if (!c.FinLigne(base, w)) return c.Termine(octets, 0);
             entamee = false;
         } else if (o == separateur) {
+            if (c.Garde()) base[w++] = '\0';
             if (!c.FinCellule(w)) return c.Termine(octets, 0);
             entamee = true;
         }
-        // CR is dropped wherever it stands.
+        // CR and NUL are dropped wherever they stand.
     }
-    if (entamee && !c.FinLigne(w)) return c.Termine(octets, 0);
+    if (entamee && !c.FinLigne(base, w)) return c.Termine(octets, 0);
     return c.Termine(octets, w);
 }
 
-QString TableImport::DecoupeCsv(std::string&& entree, char separateur)
+QString TableImport::DecoupeCsv(std::string&& entree, char separateur, int64_t maxLignes)
 {
-    Constructeur c(*this);
+    // A NUL would read as the end of a cell.
+    if (std::memchr(entree.data(), '\0', entree.size()))
+        entree.erase(std::remove(entree.begin(), entree.end(), '\0'), entree.end());
+    Constructeur c(*this, maxLignes);
     c.Reserve(entree);
     const char* const p = entree.data();
     const size_t n = entree.size();
@@ -295,6 +387,7 @@ QString TableImport::DecoupeCsv(std::string&& entree, char separateur)
             continue;
         }
         if (o == separateur) {
+            if (c.Garde()) sortie.push_back('\0');
             if (!c.FinCellule(sortie.size())) return c.Termine(sortie, 0);
             ++i;
             entamee = true;
@@ -302,7 +395,9 @@ QString TableImport::DecoupeCsv(std::string&& entree, char separateur)
         } else if (o == '\r' || o == '\n') {
             if (o == '\r' && i + 1 < n && p[i + 1] == '\n') ++i;
             ++i;
-            if (!c.FinLigne(sortie.size())) return c.Termine(sortie, 0);
+            size_t fin = sortie.size();
+            if (!c.FinLigne(sortie.data(), fin)) return c.Termine(sortie, 0);
+            sortie.resize(fin);
             entamee = false;
             debutCellule = true;
         } else {
@@ -315,7 +410,11 @@ QString TableImport::DecoupeCsv(std::string&& entree, char separateur)
             if (!c.Surveille(sortie.size())) return c.Termine(sortie, 0);
         }
     }
-    if (entamee && !c.FinLigne(sortie.size())) return c.Termine(sortie, 0);
+    if (entamee) {
+        size_t fin = sortie.size();
+        if (!c.FinLigne(sortie.data(), fin)) return c.Termine(sortie, 0);
+        sortie.resize(fin);
+    }
     entree.clear();
     entree.shrink_to_fit();
     return c.Termine(sortie, sortie.size());

@@ -78,18 +78,25 @@ QString OuvertureSure::LitTout(const QString& chemin, std::string& octets, int64
     size_t fin = 0;
     for (;;) {
         if (fin == lu.size()) {
+            // All that was announced is read: one byte more tells whether the file
+            // grew, before the buffer grows (and is copied whole) for it.
+            char c;
+            const ssize_t n = ::read(fd, &c, 1);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                const int e = errno;
+                ::close(fd);
+                return ErreurSysteme::Numero(e);
+            }
+            if (n == 0) break;
             if (static_cast<int64_t>(lu.size()) >= max) {
-                // One byte more than allowed tells a file that grew past the limit.
-                char c;
-                const ssize_t n = ::read(fd, &c, 1);
-                if (n > 0) {
-                    ::close(fd);
-                    return QString::fromUtf8("le fichier est trop grand.");
-                }
-                break;
+                ::close(fd);
+                return QString::fromUtf8("le fichier est trop grand.");
             }
             lu.resize(static_cast<size_t>(
                 std::min<int64_t>(max, static_cast<int64_t>(lu.size()) + int64_t(bloc))));
+            lu[fin++] = c;
+            continue;
         }
         const size_t voulu = std::min(bloc, lu.size() - fin);
         const ssize_t n = ::read(fd, lu.data() + fin, voulu);

@@ -116,19 +116,46 @@ private slots:
                                  {Photo, "photo.jpg"}}) +
                    LigneDe(',', {{Nom, "\"\"\"\""}});
     }
+    // The file the export writes, byte for byte; the bytes the benchmark times are
+    // the same.
     void Octets()
     {
         QFETCH(TypeFichier, type);
         QFETCH(QByteArray, attendu);
         const Repertoire rep = LivreDifficile();
+        QTemporaryDir dossier;
+        const QString chemin = dossier.filePath(QStringLiteral("export"));
+        QCOMPARE(Exportation::ExportAddressBook(chemin, rep, type), QString());
+        QCOMPARE(Lit(chemin), attendu);
         QCOMPARE(QByteArray::fromStdString(Exportation::Octets(rep, type)), attendu);
     }
 
+    // A book of its blank record only: the titles, then 45 separators; and a book
+    // whose file spans several of the export's blocks, against its lines built here.
     void LivreVide()
     {
-        const QByteArray octets =
-            QByteArray::fromStdString(Exportation::Octets(Repertoire(), TypeFichier::Csv));
-        QCOMPARE(octets, Titres(';') + QByteArray(45, ';') + "\r\n");
+        QTemporaryDir dossier;
+        const QString chemin = dossier.filePath(QStringLiteral("vide.CSV"));
+        QCOMPARE(Exportation::ExportAddressBook(chemin, Repertoire(), TypeFichier::Csv), QString());
+        QCOMPARE(Lit(chemin), Titres(';') + QByteArray(45, ';') + "\r\n");
+    }
+    void PlusieursBlocs()
+    {
+        const Repertoire rep = LivreGenere(20000);
+        QTemporaryDir dossier;
+        const QString chemin = dossier.filePath(QStringLiteral("gros.TXT"));
+        QCOMPARE(Exportation::ExportAddressBook(chemin, rep, TypeFichier::Texte), QString());
+        QByteArray attendu = Titres('\t');
+        for (int l = 1; l <= rep.NbFiches(); ++l) {
+            for (int c = 0; c < NbColonnes; ++c) {
+                if (c > 0) attendu += '\t';
+                attendu += QByteArray::fromStdString(Plie(rep.Cellule(c, l)));
+            }
+            attendu += "\r\n";
+        }
+        QVERIFY(attendu.size() > 2 << 20);
+        QCOMPARE(Lit(chemin).size(), attendu.size());
+        QVERIFY(Lit(chemin) == attendu);
     }
 
     void Noms_data()
