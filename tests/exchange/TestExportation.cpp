@@ -215,7 +215,7 @@ private slots:
         QVERIFY2(erreur.contains(QStringLiteral("Impossible d'exporter")), qPrintable(erreur));
         QVERIFY2(erreur.contains(QStringLiteral("trop volumineux")), qPrintable(erreur));
         QCOMPARE(Lit(chemin), QByteArray("ancien"));
-        QCOMPARE(QDir(dossier.path()).entryList(QDir::Files), QStringList{"export.CSV"});
+        QCOMPARE(QDir(dossier.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"export.CSV"});
         QVERIFY(!rep.Modifie());
     }
 

@@ -789,7 +789,7 @@ private slots:
         QVERIFY2(pilote.Fini(), qPrintable(pilote.Vu()));
         QCOMPARE(noms, (QStringList{"amis.CSV", "amis.TXT", "amis.csv", "x.TXT"}));
         QCOMPARE(suffixes, (QStringList{"TXT", "csv", "TXT"}));
-        QCOMPARE(QDir(m_dossier->path()).entryList(QDir::Files), QStringList());
+        QCOMPARE(QDir(m_dossier->path()).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 
     // The replace question is asked once, about the file the export writes;

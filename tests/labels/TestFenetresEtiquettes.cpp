@@ -491,7 +491,8 @@ void TestFenetresEtiquettes::AssistantPrecedentEtAnnuler()
     QVERIFY2(pilote.Fini(), qPrintable(pilote.Rapport()));
     QCOMPARE(selectionnes, 2);
     QVERIFY(fiche->Menus()->Bouton(TMenusFiche::Commande::Mailing)->isEnabled());
-    QVERIFY(QDir(d.path()).entryList({"*.pdf"}).isEmpty());
+    QVERIFY(
+        QDir(d.path()).entryList({"*.pdf", ".*carnet~*"}, QDir::Files | QDir::Hidden).isEmpty());
     // The close writes the catalogue beside the program and the options.
     fiche->Rep().SetModifie(false);
     programme->Mailing()->Formats().Ajoute(FormatEtiquette("99,0x38,1"));

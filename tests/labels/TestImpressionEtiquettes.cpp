@@ -212,7 +212,7 @@ void TestImpressionEtiquettes::EtiquettesALeurPlace()
     imprimante.setOutputFormat(QPrinter::PdfFormat);
     imprimante.setOutputFileName(d.filePath("mailing.pdf"));
     QCOMPARE(ImpressionEtiquettes::Imprime(imprimante, rendu, decalage), QString());
-    QCOMPARE(QDir(d.path()).entryList(QDir::Files), QStringList{"mailing.pdf"});
+    QCOMPARE(QDir(d.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"mailing.pdf"});
 
     const QSizeF taille(format.Largeur(), format.Hauteur());
     int vues = 0;
@@ -258,7 +258,7 @@ void TestImpressionEtiquettes::EchecSansFichier()
                             dessin);
     QVERIFY(ImpressionEtiquettes::Imprime(imprimante, rien).contains(QString::fromUtf8("Aucune")));
     QCOMPARE(QFileInfo(d.filePath("ancien.pdf")).size(), 6);
-    QCOMPARE(QDir(d.path()).entryList(QDir::Files), QStringList{"ancien.pdf"});
+    QCOMPARE(QDir(d.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"ancien.pdf"});
 }
 
 void TestImpressionEtiquettes::DecalageParLAssistant()

@@ -358,7 +358,7 @@ private slots:
                      qPrintable(TMessage::DernierTexte()));
             QVERIFY(!tube->Ouvert());
         }
-        QCOMPARE(QDir(Images()).entryList(QDir::Files | QDir::System).size(), 0);
+        QCOMPARE(QDir(Images()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 0);
     }
 
     void dossierImagesRecree()

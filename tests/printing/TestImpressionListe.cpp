@@ -334,7 +334,7 @@ private slots:
         QVERIFY(avant.open(QIODevice::ReadOnly));
         QCOMPARE(avant.readAll(), octets);
         // No temporary file left behind.
-        QCOMPARE(QDir(m_dossier->path()).entryList(QDir::Files),
+        QCOMPARE(QDir(m_dossier->path()).entryList(QDir::Files | QDir::Hidden),
                  (QStringList{u"Amis.REP"_s, u"liste.pdf"_s}));
         QVERIFY(!f->Rep().Modifie());
     }
@@ -374,7 +374,7 @@ private slots:
         QCOMPARE(imprimante.outputFileName(), pdf);
         QVERIFY(ancien.open(QIODevice::ReadOnly));
         QCOMPARE(ancien.readAll(), QByteArray("ancien"));
-        QCOMPARE(QDir(m_dossier->path()).entryList(QDir::Files), QStringList{u"garde.pdf"_s});
+        QCOMPARE(QDir(m_dossier->path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"garde.pdf"_s});
     }
 };
 
