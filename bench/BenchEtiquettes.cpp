@@ -12,7 +12,7 @@
 #include "labels/TPrevis.h"
 #include "labels/TexteEtiquette.h"
 #include "mainwindow/ModeleRepertoire.h"
-#include "printing/ImpressionSure.h"
+#include "ui/ImpressionSure.h"
 #include "records/CodePage.h"
 
 #include <QPainter>

@@ -6,7 +6,7 @@
 #include "mainwindow/ModeleRepertoire.h"
 #include "mainwindow/TFiche.h"
 #include "mainwindow/TGrille.h"
-#include "mainwindow/Tri.h"
+#include "records/Tri.h"
 #include "records/CodePage.h"
 #include "records/FichierRep.h"
 #include "records/Repertoire.h"

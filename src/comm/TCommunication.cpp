@@ -4,10 +4,10 @@
 #include "comm/TNumerot.h"
 #include "mainwindow/TFiche.h"
 #include "mainwindow/TMenusFiche.h"
-#include "mainwindow/TMessage.h"
 #include "mainwindow/TPagesFiche.h"
 #include "records/Champs.h"
 #include "records/CodePage.h"
+#include "ui/TMessage.h"
 
 #include <QAction>
 #include <QContextMenuEvent>

@@ -1,10 +1,10 @@
 #include "TDialer.h"
 
-#include "mainwindow/TitreFiche.h"
+#include "ui/TitreFiche.h"
 
 #include "comm/PortSerie.h"
-#include "mainwindow/TMessage.h"
 #include "records/CodePage.h"
+#include "ui/TMessage.h"
 
 #include <QByteArray>
 #include <QWidget>

@@ -1,8 +1,8 @@
 #include "TNumerot.h"
 
-#include "mainwindow/ValidateurCp1252.h"
 #include "records/CodePage.h"
 #include "settings/Reglages.h"
+#include "ui/ValidateurCp1252.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

@@ -1,11 +1,11 @@
 #include "TAsso.h"
 
 #include "mainwindow/ModeleRepertoire.h"
-#include "mainwindow/TitreFiche.h"
+#include "ui/TitreFiche.h"
 
 #include "TableImport.h"
-#include "mainwindow/TMessage.h"
 #include "records/CodePage.h"
+#include "ui/TMessage.h"
 
 #include <QEvent>
 #include <QGridLayout>

@@ -1,6 +1,6 @@
 #include "TDialogueExport.h"
 
-#include "mainwindow/TMessage.h"
+#include "ui/TMessage.h"
 
 #include <QDir>
 #include <QFileInfo>

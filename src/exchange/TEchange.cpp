@@ -7,12 +7,13 @@
 #include "TDialogueExport.h"
 #include "TableImport.h"
 #include "TitresImport.h"
-#include "mainwindow/CurseurOccupe.h"
 #include "mainwindow/ModeleRepertoire.h"
 #include "mainwindow/TFiche.h"
-#include "mainwindow/TMessage.h"
 #include "records/TexteTaille.h"
+#include "ui/CurseurOccupe.h"
+#include "ui/TMessage.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -23,6 +24,15 @@ TEchange::TEchange(TFiche& fiche, TAsso& asso) : QObject(&fiche), m_fiche(fiche)
     ChoisitFichierImport = [this](TypeFichier& type) { return DialogueImport(type); };
     ExecuteAsso = [](TAsso& asso) { return asso.exec() == QDialog::Accepted; };
     LimitesImport = [](int64_t fiches) { return LectureImport::DuLivre(fiches); };
+
+    using C = TMenusFiche::Commande;
+    TMenusFiche* menus = fiche.Menus();
+    for (C c : {C::Exporter, C::Importer}) {
+        menus->SetDisponible(c, true);
+        const auto lance = [this, c] { c == C::Exporter ? Exporter1Click() : Importer1Click(); };
+        connect(menus->Item(c), &QAction::triggered, this, lance);
+        if (QAction* bouton = menus->Bouton(c)) connect(bouton, &QAction::triggered, this, lance);
+    }
 }
 
 bool TEchange::Exporter1Click()

@@ -2,7 +2,7 @@
 
 #include "MiseEnPage.h"
 #include "RenduPlanche.h"
-#include "printing/ImpressionSure.h"
+#include "ui/ImpressionSure.h"
 
 #include <QCoreApplication>
 #include <QPainter>

@@ -1,13 +1,13 @@
 #include "TChoix.h"
 
 #include "mainwindow/ModeleRepertoire.h"
-#include "mainwindow/TitreFiche.h"
+#include "ui/TitreFiche.h"
 
 #include "TexteEtiquette.h"
-#include "mainwindow/CurseurOccupe.h"
 #include "mainwindow/ModeleRepertoire.h"
-#include "mainwindow/TMessage.h"
 #include "records/CodePage.h"
+#include "ui/CurseurOccupe.h"
+#include "ui/TMessage.h"
 
 #include <QHBoxLayout>
 #include <QItemSelection>

@@ -5,7 +5,7 @@
 #include "TNewFor.h"
 #include "TParametresFeuille.h"
 #include "TPrevis.h"
-#include "mainwindow/TMessage.h"
+#include "ui/TMessage.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

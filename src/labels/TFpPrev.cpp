@@ -2,7 +2,7 @@
 
 #include "MiseEnPage.h"
 #include "RenduPlanche.h"
-#include "mainwindow/CurseurOccupe.h"
+#include "ui/CurseurOccupe.h"
 
 #include <QAction>
 #include <QLabel>

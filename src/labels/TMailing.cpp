@@ -11,19 +11,22 @@
 #include "TIMail.h"
 #include "TNewFor.h"
 #include "TPrevis.h"
-#include "mainwindow/CurseurOccupe.h"
-#include "mainwindow/TAide.h"
+#include "mainwindow/Socle.h"
 #include "mainwindow/TFiche.h"
-#include "mainwindow/TMessage.h"
 #include "settings/EcritureReglages.h"
 #include "settings/Reglages.h"
+#include "ui/CurseurOccupe.h"
+#include "ui/TAide.h"
+#include "ui/TMessage.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QPrinter>
 #include <QStandardPaths>
 #include <QTextBrowser>
+#include <QTimer>
 
 struct TMailing::Envoi {
     MiseEnPage page;
@@ -63,6 +66,29 @@ TMailing::TMailing(TFiche& fiche) : QObject(&fiche), m_fiche(fiche)
     connect(menus->Item(C::Mailing), &QAction::triggered, this, &TMailing::Lance);
     if (QAction* bouton = menus->Bouton(C::Mailing))
         connect(bouton, &QAction::triggered, this, &TMailing::Lance);
+}
+
+void TMailing::BrancheCatalogue(Socle& socle, const QString& dossierProgramme)
+{
+    const QString dossier =
+        dossierProgramme.isEmpty() ? QCoreApplication::applicationDirPath() : dossierProgramme;
+    QString base = Reglages::NomReglages(QCoreApplication::applicationFilePath());
+    base.chop(4); // ".ini"
+    const QString message = ChargeCatalogue(
+        dossier, base,
+        socle.Store().ReadInteger(QStringLiteral("Dernier format"), QStringLiteral("Format"), 0));
+    if (!message.isEmpty())
+        QTimer::singleShot(0, &m_fiche, [this, message] {
+            TMessage::Erreur(&m_fiche, message, QString::fromUtf8("Formats d'étiquettes"));
+        });
+    socle.ALaFermeture([this] {
+        const QString erreur = EnregistreCatalogue();
+        if (!erreur.isEmpty())
+            TMessage::Erreur(&m_fiche,
+                             QString::fromUtf8("Le catalogue des formats d'étiquettes n'a pas pu "
+                                               "être enregistré.\n\n") +
+                                 erreur);
+    });
 }
 
 // A help window of the chooser's own: the main window's would be blocked behind the

@@ -11,6 +11,7 @@
 class EcritureReglages;
 class Reglages;
 class RenduPlanche;
+class Socle;
 class TAide;
 class TChoix;
 class TFiche;
@@ -41,6 +42,10 @@ public:
     // Returns what was wrong with them, or an empty text.
     QString ChargeCatalogue(const QString& dossierProgramme, const QString& base, int index);
     QString EnregistreCatalogue() const;
+    // The catalogue beside the program (`dossierProgramme`, the running program's when
+    // empty) read now, what was wrong with it told once the window shows, and the
+    // catalogue written at the close, a failure told.
+    void BrancheCatalogue(Socle& socle, const QString& dossierProgramme);
     const QString& CheminFormats() const { return m_cheminFor; }
     const QString& CheminMarges() const { return m_cheminGap; }
 

@@ -1,9 +1,9 @@
 #include "ModeleRepertoire.h"
 
-#include "mainwindow/TitreFiche.h"
+#include "ui/TitreFiche.h"
 
-#include "mainwindow/Tri.h"
 #include "records/CodePage.h"
+#include "records/Tri.h"
 
 ModeleRepertoire::ModeleRepertoire(Repertoire& rep, QObject* parent)
     : QAbstractTableModel(parent), m_rep(rep)

@@ -1,7 +1,7 @@
 #include "TDelegueCellule.h"
 
 #include "mainwindow/MesureColonne.h"
-#include "mainwindow/ValidateurCp1252.h"
+#include "ui/ValidateurCp1252.h"
 
 #include <QLineEdit>
 #include <limits>

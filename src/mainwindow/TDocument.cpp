@@ -1,10 +1,10 @@
 #include "TDocument.h"
 
-#include "mainwindow/CurseurOccupe.h"
 #include "mainwindow/ModeleRepertoire.h"
-#include "mainwindow/TMessage.h"
 #include "records/FichierRep.h"
 #include "records/FichierSur.h"
+#include "ui/CurseurOccupe.h"
+#include "ui/TMessage.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -1,17 +1,19 @@
 #include "TFiche.h"
 
-#include "mainwindow/CurseurOccupe.h"
 #include "mainwindow/OngletsAZ.h"
 #include "mainwindow/TAboutBox.h"
-#include "mainwindow/TAide.h"
+#include "mainwindow/TBarreVide.h"
 #include "mainwindow/TDocument.h"
 #include "mainwindow/TFTri.h"
 #include "mainwindow/TGrille.h"
-#include "mainwindow/TMessage.h"
 #include "mainwindow/TOngletsAZ.h"
 #include "mainwindow/TPagesFiche.h"
-#include "mainwindow/TitreFiche.h"
-#include "mainwindow/ValidateurCp1252.h"
+#include "records/CheminsPhoto.h"
+#include "ui/CurseurOccupe.h"
+#include "ui/TAide.h"
+#include "ui/TMessage.h"
+#include "ui/TitreFiche.h"
+#include "ui/ValidateurCp1252.h"
 
 #include <QAbstractItemDelegate>
 #include <QAction>
@@ -21,13 +23,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QTabWidget>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -37,7 +36,6 @@ namespace
 
 constexpr int LargeurClient = 632;
 constexpr int HauteurClient = 474;
-constexpr int HauteurBarreRecherche = 41;
 constexpr int LargeurColonneParDefaut = 50;
 
 } // namespace
@@ -48,7 +46,7 @@ TFiche::TFiche(const QString& dossierProgramme, QWidget* parent) : QMainWindow(p
     m_dossierProgramme = dossierProgramme.isEmpty() ? QCoreApplication::applicationDirPath()
                                                     : QDir::cleanPath(dossierProgramme);
     if (!m_dossierProgramme.endsWith(QLatin1Char('/'))) m_dossierProgramme += QLatin1Char('/');
-    PrepareDossierImages();
+    m_dossierImages = CheminsPhoto::PrepareDossier(m_dossierProgramme);
 
     m_modele = new ModeleRepertoire(m_rep, this);
     m_document = new TDocument(*m_modele, this);
@@ -80,20 +78,6 @@ TFiche::~TFiche()
     delete m_modele;
 }
 
-void TFiche::PrepareDossierImages()
-{
-    const QString aCote = m_dossierProgramme + QStringLiteral("images");
-    if (QFileInfo(aCote).isDir() || QDir().mkpath(aCote)) {
-        m_dossierImages = aCote;
-        return;
-    }
-    // A program installed for every user cannot write beside itself.
-    const QString perso = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
-                          QStringLiteral("/images");
-    QDir().mkpath(perso);
-    m_dossierImages = perso;
-}
-
 void TFiche::CreeFenetre()
 {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -109,7 +93,12 @@ void TFiche::CreeFenetre()
     auto* colonne = new QVBoxLayout(centre);
     colonne->setContentsMargins(0, 0, 0, 0);
     colonne->setSpacing(0);
-    colonne->addWidget(CreeBarreRecherche());
+    auto* barre = new TBarreVide(this);
+    m_barreRecherche = barre;
+    m_edit = barre->Edit();
+    m_findBtn2 = barre->FindBtn2();
+    m_prevBtn = barre->PrevBtn();
+    colonne->addWidget(barre);
 
     m_pageControl = new QTabWidget(centre);
     m_pageControl->setObjectName(QStringLiteral("PageControl1"));
@@ -134,40 +123,10 @@ void TFiche::CreeFenetre()
     setFixedSize(LargeurClient, HauteurClient + menuBar()->sizeHint().height());
 }
 
-QWidget* TFiche::CreeBarreRecherche()
-{
-    m_barreRecherche = new QWidget(this);
-    m_barreRecherche->setObjectName(QStringLiteral("BarreRecherche"));
-    m_barreRecherche->setFixedHeight(HauteurBarreRecherche);
-    auto* ligne = new QHBoxLayout(m_barreRecherche);
-    ligne->setContentsMargins(8, 8, 8, 8);
-    ligne->setSpacing(8);
-
-    m_edit = new QComboBox(m_barreRecherche);
-    m_edit->setObjectName(QStringLiteral("Edit"));
-    m_edit->setEditable(true);
-    m_edit->setInsertPolicy(QComboBox::NoInsert);
-    m_edit->setMinimumWidth(320);
-    m_edit->lineEdit()->setPlaceholderText(QString::fromUtf8("Recherche rapide"));
-    ligne->addWidget(m_edit);
-
-    m_findBtn2 = new QPushButton(QString::fromUtf8("Chercher"), m_barreRecherche);
-    m_findBtn2->setObjectName(QStringLiteral("FindBtn2"));
-    m_findBtn2->setEnabled(false); // the box starts empty
-    ligne->addWidget(m_findBtn2);
-
-    m_prevBtn = new QPushButton(QString::fromUtf8("Précédent"), m_barreRecherche);
-    m_prevBtn->setObjectName(QStringLiteral("PrevBtn"));
-    m_prevBtn->setEnabled(false);
-    ligne->addWidget(m_prevBtn);
-    ligne->addStretch(1);
-    return m_barreRecherche;
-}
-
 void TFiche::RemplaceBarreRecherche(QWidget* barre, QComboBox* edit, QPushButton* findBtn2,
                                     QPushButton* prevBtn)
 {
-    barre->setFixedHeight(HauteurBarreRecherche);
+    barre->setFixedHeight(TBarreVide::Hauteur);
     delete centralWidget()->layout()->replaceWidget(m_barreRecherche, barre);
     delete m_barreRecherche;
     m_barreRecherche = barre;
@@ -419,7 +378,7 @@ void TFiche::AfficheFiche()
         CurseurOccupe occupe;
         m_pages->MontreLigne(m_rep, ligne); // the name labels too
     }
-    SynchroOnglet(m_rep.CelluleStr(Nom, ligne));
+    m_onglets->SuitNom(m_rep.CelluleStr(Nom, ligne));
     using C = TMenusFiche::Commande;
     const bool premiere = ligne <= 1;
     const bool derniere = ligne >= m_rep.NbFiches();
@@ -433,7 +392,7 @@ void TFiche::ModifieListe(int colonne, const std::string& texte)
 {
     m_modele->SetCellule(colonne, LigneCourante(), texte);
     if (colonne == Nom) {
-        SynchroOnglet(texte);
+        m_onglets->SuitNom(texte);
         if (texte.empty()) MajOnglets();
     }
     // The caption names the person: it follows the edit at once.
@@ -454,18 +413,6 @@ void TFiche::MajOnglets()
 {
     CurseurOccupe occupe;
     m_onglets->SetPresence(OngletsAZ::Presence(m_rep));
-}
-
-void TFiche::SynchroOnglet(const std::string& nom)
-{
-    if (nom.empty()) {
-        m_onglets->Selectionne(0);
-        return;
-    }
-    const int lettre = OngletsAZ::Lettre(nom);
-    if (lettre < 0) return;
-    m_onglets->Selectionne(lettre);
-    m_onglets->SetLettreVisible(lettre);
 }
 
 bool TFiche::OngletDemande(int lettre)

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "mainwindow/EtatFenetre.h"
+#include "mainwindow/CibleRecherche.h"
 #include "mainwindow/ModeleRepertoire.h"
 #include "mainwindow/TMenusFiche.h"
 #include "records/Repertoire.h"
-#include "search/CibleRecherche.h"
+#include "settings/EtatFenetre.h"
 
 #include <QColor>
 #include <QMainWindow>
@@ -105,7 +105,6 @@ public:
     void AfficheFiche();
     void MajTitre();
     void MajOnglets();
-    void SynchroOnglet(const std::string& nom);
     // Closes the grid's open editor, so that the text being typed reaches the book.
     void ValideSaisieGrille();
     // Removes records haut..bas; the current row keeps its number when it still exists.
@@ -145,7 +144,6 @@ protected:
 
 private:
     void CreeFenetre();
-    QWidget* CreeBarreRecherche();
     void Execute(TMenusFiche::Commande commande);
     void PremierAffichage();
     void ApresChargement();
@@ -154,7 +152,6 @@ private:
     void PageChange(int index);
     void CaptureGeometrie(int pageQuittee);
     void CaractereRefuse(const QString& caractere);
-    void PrepareDossierImages();
 
     Repertoire m_rep;
     ModeleRepertoire* m_modele = nullptr;

@@ -3,7 +3,7 @@
 #include "mainwindow/MesureColonne.h"
 #include "mainwindow/ModeleRepertoire.h"
 #include "mainwindow/TDelegueCellule.h"
-#include "mainwindow/ValidateurCp1252.h"
+#include "ui/ValidateurCp1252.h"
 
 #include <QApplication>
 #include <QHeaderView>

@@ -1,5 +1,7 @@
 #include "TOngletsAZ.h"
 
+#include "mainwindow/OngletsAZ.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyle>
@@ -142,4 +144,16 @@ void TOngletsAZ::paintEvent(QPaintEvent*)
     }
     for (int i = 0; i < count(); ++i)
         peintre.drawText(tabRect(i), Qt::AlignCenter, tabText(i));
+}
+
+void TOngletsAZ::SuitNom(const std::string& nom)
+{
+    if (nom.empty()) {
+        Selectionne(0);
+        return;
+    }
+    const int lettre = OngletsAZ::Lettre(nom);
+    if (lettre < 0) return;
+    Selectionne(lettre);
+    SetLettreVisible(lettre);
 }

@@ -3,6 +3,7 @@
 #include <QTabBar>
 #include <array>
 #include <functional>
+#include <string>
 
 // The A–Z strip: 26 tabs whose caption is their letter or empty. A click asks the
 // window whether the change is allowed; a refused click leaves the selection.
@@ -16,6 +17,8 @@ public:
     void SetLettreVisible(int lettre); // caption back to its letter
     // Selects without asking (the suppression flag of the program's own selections).
     void Selectionne(int lettre);
+    // The tab of the surname shown (the first tab for an empty name).
+    void SuitNom(const std::string& nom);
     // Called on a user's click on tab `lettre`; returns whether to allow the change.
     void SetDemande(std::function<bool(int)> demande);
     // True while the program itself selects a tab.

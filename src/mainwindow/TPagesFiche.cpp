@@ -1,10 +1,10 @@
 #include "TPagesFiche.h"
 
 #include "mainwindow/TCadrePhoto.h"
-#include "mainwindow/TLibelleEffet.h"
 #include "mainwindow/TMemoNotes.h"
-#include "mainwindow/ValidateurCp1252.h"
 #include "records/CodePage.h"
+#include "ui/TLibelleEffet.h"
+#include "ui/ValidateurCp1252.h"
 
 #include <QComboBox>
 #include <QFrame>

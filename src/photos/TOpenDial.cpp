@@ -1,8 +1,8 @@
 #include "TOpenDial.h"
 
-#include "photos/ChargeurPhoto.h"
 #include "photos/GeometrieApercu.h"
-#include "photos/LecturePhoto.h"
+#include "ui/ChargeurPhoto.h"
+#include "ui/LecturePhoto.h"
 
 #include <QCheckBox>
 #include <QDir>

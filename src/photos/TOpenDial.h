@@ -1,6 +1,6 @@
 #pragma once
 
-#include "photos/LecturePhoto.h"
+#include "ui/LecturePhoto.h"
 
 #include <QDialog>
 #include <QString>

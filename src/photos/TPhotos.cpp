@@ -1,14 +1,14 @@
 #include "TPhotos.h"
 
-#include "mainwindow/CurseurOccupe.h"
 #include "mainwindow/TCadrePhoto.h"
 #include "mainwindow/TFiche.h"
-#include "mainwindow/TMessage.h"
 #include "mainwindow/TPagesFiche.h"
-#include "photos/ChargeurPhoto.h"
-#include "photos/LecturePhoto.h"
 #include "photos/TOpenDial.h"
 #include "settings/Reglages.h"
+#include "ui/ChargeurPhoto.h"
+#include "ui/CurseurOccupe.h"
+#include "ui/LecturePhoto.h"
+#include "ui/TMessage.h"
 
 #include <QDir>
 #include <QFileInfo>

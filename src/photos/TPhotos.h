@@ -1,7 +1,7 @@
 #pragma once
 
-#include "photos/CheminsPhoto.h"
-#include "photos/LecturePhoto.h"
+#include "records/CheminsPhoto.h"
+#include "ui/LecturePhoto.h"
 
 #include <QImage>
 #include <QObject>

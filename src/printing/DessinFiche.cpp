@@ -1,8 +1,8 @@
 #include "DessinFiche.h"
 
-#include "photos/LecturePhoto.h"
 #include "printing/GeometrieFiche.h"
 #include "printing/PageImprimee.h"
+#include "ui/LecturePhoto.h"
 
 #include <QFontMetrics>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #include "TCopyOpt.h"
 
-#include "mainwindow/TCasesChamps.h"
+#include "ui/TCasesChamps.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>

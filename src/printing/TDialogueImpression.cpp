@@ -1,6 +1,6 @@
 #include "TDialogueImpression.h"
 
-#include "mainwindow/TMessage.h"
+#include "ui/TMessage.h"
 
 #include <QComboBox>
 #include <QFileDialog>

@@ -1,11 +1,9 @@
 #include "TImpression.h"
 
-#include "photos/CheminsPhoto.h"
+#include "records/CheminsPhoto.h"
 
-#include "mainwindow/CurseurOccupe.h"
 #include "mainwindow/TFiche.h"
 #include "mainwindow/TGrille.h"
-#include "mainwindow/TMessage.h"
 #include "mainwindow/TPagesFiche.h"
 #include "printing/CopieIntelligente.h"
 #include "printing/DessinFiche.h"
@@ -17,7 +15,10 @@
 #include "printing/TDialogueImpression.h"
 #include "printing/TravailImpression.h"
 #include "records/CodePage.h"
+#include "ui/CurseurOccupe.h"
+#include "ui/TMessage.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -47,6 +48,15 @@ TImpression::TImpression(TFiche& fiche, TCopyOpt& copyOpt, QObject* parent)
         if (ok) police = choisie;
         return ok;
     };
+    // A PDF file can always be printed: the print command never waits for a printer.
+    using C = TMenusFiche::Commande;
+    TMenusFiche* menus = fiche.Menus();
+    menus->SetDisponible(C::Copier, true);
+    menus->SetDisponible(C::Imprimer, true);
+    for (QAction* a : {menus->Item(C::Copier), menus->Bouton(C::Copier)})
+        if (a) connect(a, &QAction::triggered, this, &TImpression::Copier1Click);
+    for (QAction* a : {menus->Item(C::Imprimer), menus->Bouton(C::Imprimer)})
+        if (a) connect(a, &QAction::triggered, this, &TImpression::Imprimer1Click);
 }
 
 void TImpression::Copier1Click()

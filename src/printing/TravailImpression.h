@@ -1,6 +1,6 @@
 #pragma once
 
-#include "printing/ImpressionSure.h"
+#include "ui/ImpressionSure.h"
 
 #include <QPainter>
 #include <QString>

@@ -28,7 +28,13 @@ int OuvertureSure::Ouvre(const QString& chemin, QString* raison, int64_t* taille
         return -1;
     };
     if (chemin.isEmpty()) return echec(ErreurSysteme::Numero(ENOENT));
-    const int fd = ::open(QFile::encodeName(chemin).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const QByteArray natif = QFile::encodeName(chemin);
+    // Looked at before opening, so that a pipe or a device is never even opened
+    // (opening some devices has effects of its own); checked again once open.
+    struct stat avant;
+    if (::stat(natif.constData(), &avant) == 0 && !S_ISREG(avant.st_mode))
+        return echec(S_ISDIR(avant.st_mode) ? ErreurSysteme::Numero(EISDIR) : PasOrdinaire());
+    const int fd = ::open(natif.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return echec(ErreurSysteme::Numero(errno));
     struct stat etat;
     if (fstat(fd, &etat) != 0) {

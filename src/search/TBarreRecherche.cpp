@@ -1,11 +1,11 @@
 #include "TBarreRecherche.h"
 
-#include "CibleRecherche.h"
 #include "OptionsRecherche.h"
 #include "TListeHistorique.h"
-#include "mainwindow/CurseurOccupe.h"
-#include "mainwindow/TMessage.h"
+#include "mainwindow/CibleRecherche.h"
 #include "mainwindow/TPagesFiche.h"
+#include "ui/CurseurOccupe.h"
+#include "ui/TMessage.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -177,8 +177,7 @@ void TBarreRecherche::MontreResultat(const QString& texte)
 
 bool TBarreRecherche::eventFilter(QObject* objet, QEvent* evenement)
 {
-    if ((objet == m_edit || objet == m_edit->lineEdit()) &&
-        evenement->type() == QEvent::KeyPress) {
+    if ((objet == m_edit || objet == m_edit->lineEdit()) && evenement->type() == QEvent::KeyPress) {
         const int touche = static_cast<QKeyEvent*>(evenement)->key();
         if (touche == Qt::Key_Return || touche == Qt::Key_Enter) {
             if (!m_edit->currentText().isEmpty()) FindForward(false);

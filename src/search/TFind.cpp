@@ -1,11 +1,11 @@
 #include "TFind.h"
 
-#include "CibleRecherche.h"
 #include "OptionsRecherche.h"
 #include "TListeHistorique.h"
-#include "mainwindow/CurseurOccupe.h"
-#include "mainwindow/TMessage.h"
+#include "mainwindow/CibleRecherche.h"
 #include "mainwindow/TPagesFiche.h"
+#include "ui/CurseurOccupe.h"
+#include "ui/TMessage.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -2,7 +2,7 @@
 
 #include "OptionsRecherche.h"
 
-#include "mainwindow/TCasesChamps.h"
+#include "ui/TCasesChamps.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>

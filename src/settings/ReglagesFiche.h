@@ -1,7 +1,7 @@
 #pragma once
 
-#include "mainwindow/EtatFenetre.h"
 #include "settings/EcritureReglages.h"
+#include "settings/EtatFenetre.h"
 
 #include <QColor>
 

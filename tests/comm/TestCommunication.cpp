@@ -1,17 +1,16 @@
 // The record pages' phone and Internet fields under the mouse, the two menu commands,
-// and the settings of the program's close.
+// and the dialing settings.
 
 #include "Pty.h"
 #include "Registre.h"
 
+#include "BancCommunication.h"
 #include "comm/TCommunication.h"
 #include "comm/TNumerot.h"
 #include "mainwindow/TFiche.h"
 #include "mainwindow/TMenusFiche.h"
-#include "mainwindow/TMessage.h"
 #include "mainwindow/TPagesFiche.h"
-#include "mainwindow/TProgramme.h"
-#include "photos/TPhotos.h"
+#include "ui/TMessage.h"
 
 #include <QAction>
 #include <QApplication>
@@ -40,7 +39,7 @@ class TestCommunication : public QObject
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> m_dossier;
-    std::unique_ptr<TProgramme> m_programme;
+    std::unique_ptr<BancCommunication> m_programme;
     BureauFiche m_bureau;
 
     TFiche* Fiche() const { return m_programme->Fiche(); }
@@ -67,7 +66,8 @@ private slots:
         TMessage::ModeTest(true);
         m_bureau.ouverts.clear();
         m_dossier = std::make_unique<QTemporaryDir>();
-        m_programme = std::make_unique<TProgramme>(Ini(), m_dossier->path() + '/', QStringList());
+        m_programme =
+            std::make_unique<BancCommunication>(Ini(), m_dossier->path() + '/', QStringList());
         Fiche()->show();
         QVERIFY(QTest::qWaitForWindowExposed(Fiche()));
     }
@@ -181,38 +181,6 @@ private slots:
         });
         numerotation->trigger();
         QVERIFY(vu);
-    }
-
-    // The close writes the dialing parameters and the picker's preview option; the
-    // picker's folder is for the run only.
-    void fermetureEcritLesReglages()
-    {
-        m_programme->Numerot()->BoutonModem(0)->setChecked(true);
-        m_programme->Numerot()->EditPrefixe()->setText("9");
-        TPhotos* photos = m_programme->Photos();
-        photos->ChoisitImage = [](const QString&, bool) {
-            TPhotos::Choix c;
-            c.apercu = false;
-            return c;
-        };
-        photos->ChargerPhoto1Click();
-        {
-            QSettings avant(Ini(), QSettings::IniFormat);
-            avant.setValue("Options/CheminImagesPerso", m_dossier->path());
-        }
-        QVERIFY(Fiche()->close());
-        QSettings apres(Ini(), QSettings::IniFormat);
-        QCOMPARE(apres.value("Options/Modem").toString(), QString("0"));
-        QCOMPARE(apres.value(QString::fromUtf8("Options/Préfixe")).toString(), QString("9"));
-        QCOMPARE(apres.value(QString::fromUtf8("Options/Méthode")).toString(), QString("1"));
-        QCOMPARE(apres.value(QString::fromUtf8("Options/Aperçu")).toString(), QString("0"));
-        QVERIFY(!apres.contains("Options/CheminImagesPerso"));
-        QCOMPARE(apres.value(QString::fromUtf8("Ports série/COM1")).toString(),
-                 QString("/dev/ttyS0"));
-
-        m_programme = std::make_unique<TProgramme>(Ini(), m_dossier->path() + '/', QStringList());
-        QCOMPARE(m_programme->Numerot()->Dialer().ComPort, TComPort::dpCOM1);
-        QCOMPARE(m_programme->Photos()->Apercu(), false);
     }
 };
 

@@ -8,7 +8,7 @@
 #include "comm/CommandeModem.h"
 #include "comm/PortSerie.h"
 #include "comm/TDialer.h"
-#include "mainwindow/TMessage.h"
+#include "ui/TMessage.h"
 
 #include <QElapsedTimer>
 #include <QFile>

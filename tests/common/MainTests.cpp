@@ -1,5 +1,5 @@
 #include "Registre.h"
-#include "mainwindow/Processus.h"
+#include "records/Processus.h"
 
 #include <QApplication>
 #include <QStandardPaths>

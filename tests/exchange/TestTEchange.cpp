@@ -1,6 +1,7 @@
 #include "OutilsEchange.h"
 #include "Registre.h"
 
+#include "BancEchange.h"
 #include "exchange/LectureImport.h"
 #include "exchange/TAsso.h"
 #include "exchange/TDialogueExport.h"
@@ -9,12 +10,11 @@
 #include "exchange/TitresImport.h"
 #include "mainwindow/TFiche.h"
 #include "mainwindow/TGrille.h"
-#include "mainwindow/TMessage.h"
 #include "mainwindow/TOngletsAZ.h"
 #include "mainwindow/TPagesFiche.h"
-#include "mainwindow/TProgramme.h"
 #include "records/FichierRep.h"
 #include "records/TexteTaille.h"
+#include "ui/TMessage.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -185,10 +185,10 @@ class TestTEchange : public QObject
 
     QString Chemin(const char* nom) const { return m_dossier->filePath(QLatin1String(nom)); }
 
-    std::unique_ptr<TProgramme> Demarre()
+    std::unique_ptr<BancEchange> Demarre()
     {
-        auto p = std::make_unique<TProgramme>(Chemin("carnet.ini"), m_dossier->path() + '/',
-                                              QStringList{});
+        auto p = std::make_unique<BancEchange>(Chemin("carnet.ini"), m_dossier->path() + '/',
+                                               QStringList{});
         p->Fiche()->show();
         QCoreApplication::processEvents();
         return p;

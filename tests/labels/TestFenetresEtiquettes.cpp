@@ -1,3 +1,4 @@
+#include "BancMailing.h"
 #include "Pilote.h"
 #include "Registre.h"
 #include "labels/Catalogue.h"
@@ -16,10 +17,9 @@
 #include "mainwindow/ModeleRepertoire.h"
 #include "mainwindow/TFiche.h"
 #include "mainwindow/TMenusFiche.h"
-#include "mainwindow/TMessage.h"
-#include "mainwindow/TProgramme.h"
 #include "records/CodePage.h"
 #include "records/FichierRep.h"
+#include "ui/TMessage.h"
 
 #include <QAction>
 #include <QApplication>
@@ -398,8 +398,8 @@ void TestFenetresEtiquettes::AssistantCompletJusquAuPdf()
     QTemporaryDir d;
     Repertoire rep = Livre({"Ainsi", "Bert", "Cyr"}, "2");
     QCOMPARE(FichierRep::EcritRepertoire(d.filePath("amis.REP"), rep), QString());
-    auto programme = std::make_unique<TProgramme>(d.filePath("carnet.ini"), d.path() + '/',
-                                                  QStringList{d.filePath("amis.REP")});
+    auto programme = std::make_unique<BancMailing>(d.filePath("carnet.ini"), d.path() + '/',
+                                                   QStringList{d.filePath("amis.REP")});
     TFiche* fiche = programme->Fiche();
     fiche->show();
     QCoreApplication::processEvents();
@@ -468,8 +468,8 @@ void TestFenetresEtiquettes::AssistantPrecedentEtAnnuler()
     QTemporaryDir d;
     Repertoire rep = Livre({"Ainsi", "Bert", "Cyr"}, "13");
     QCOMPARE(FichierRep::EcritRepertoire(d.filePath("amis.REP"), rep), QString());
-    auto programme = std::make_unique<TProgramme>(d.filePath("carnet.ini"), d.path() + '/',
-                                                  QStringList{d.filePath("amis.REP")});
+    auto programme = std::make_unique<BancMailing>(d.filePath("carnet.ini"), d.path() + '/',
+                                                   QStringList{d.filePath("amis.REP")});
     TFiche* fiche = programme->Fiche();
     fiche->show();
     QCoreApplication::processEvents();
@@ -522,7 +522,7 @@ void TestFenetresEtiquettes::DemarrageCatalogueAbimeEtOptions()
                         "[Dernier%20format]\nFormat=0\n");
     TMessage::Historique().clear();
     {
-        TProgramme programme(d.filePath("carnet.ini"), d.path() + '/', {});
+        BancMailing programme(d.filePath("carnet.ini"), d.path() + '/', {});
         programme.Fiche()->show();
         QTRY_COMPARE(TMessage::Historique().size(), size_t(1));
         const QString dit = TMessage::DernierTexte();
@@ -606,7 +606,7 @@ void TestFenetresEtiquettes::FermetureCatalogueImpossible()
     QTemporaryDir d;
     QVERIFY(QDir(d.path()).mkdir("programme"));
     TMessage::Historique().clear();
-    TProgramme programme(d.filePath("carnet.ini"), d.filePath("programme") + '/', {});
+    BancMailing programme(d.filePath("carnet.ini"), d.filePath("programme") + '/', {});
     programme.Fiche()->show();
     QCoreApplication::processEvents();
     QVERIFY(TMessage::Historique().empty());
@@ -694,7 +694,7 @@ void TestFenetresEtiquettes::ConfigImprimanteDansLAssistant()
     QTemporaryDir d;
     Repertoire rep = Livre({"Ainsi", "Bert"}, "12");
     QCOMPARE(FichierRep::EcritRepertoire(d.filePath("amis.REP"), rep), QString());
-    TProgramme programme(d.filePath("carnet.ini"), d.path() + '/', {d.filePath("amis.REP")});
+    BancMailing programme(d.filePath("carnet.ini"), d.path() + '/', {d.filePath("amis.REP")});
     TFiche* fiche = programme.Fiche();
     fiche->show();
     QCoreApplication::processEvents();
@@ -803,7 +803,7 @@ void TestFenetresEtiquettes::EtiquettesRogneesDitesAvantImpression()
     QTemporaryDir d;
     Repertoire rep = LivreAvecNomLong();
     QCOMPARE(FichierRep::EcritRepertoire(d.filePath("amis.REP"), rep), QString());
-    TProgramme programme(d.filePath("carnet.ini"), d.path() + '/', {d.filePath("amis.REP")});
+    BancMailing programme(d.filePath("carnet.ini"), d.path() + '/', {d.filePath("amis.REP")});
     TFiche* fiche = programme.Fiche();
     fiche->show();
     QCoreApplication::processEvents();

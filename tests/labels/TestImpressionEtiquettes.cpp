@@ -1,3 +1,4 @@
+#include "BancMailing.h"
 #include "Pilote.h"
 #include "Registre.h"
 #include "labels/DessinEtiquette.h"
@@ -9,10 +10,9 @@
 #include "labels/TMailing.h"
 #include "mainwindow/TFiche.h"
 #include "mainwindow/TMenusFiche.h"
-#include "mainwindow/TMessage.h"
-#include "mainwindow/TProgramme.h"
 #include "records/FichierRep.h"
 #include "records/Repertoire.h"
+#include "ui/TMessage.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -268,7 +268,7 @@ void TestImpressionEtiquettes::DecalageParLAssistant()
     QTemporaryDir d;
     Repertoire rep = Livre(3);
     QCOMPARE(FichierRep::EcritRepertoire(d.filePath("amis.REP"), rep), QString());
-    TProgramme programme(d.filePath("carnet.ini"), d.path() + '/', {d.filePath("amis.REP")});
+    BancMailing programme(d.filePath("carnet.ini"), d.path() + '/', {d.filePath("amis.REP")});
     TFiche* fiche = programme.Fiche();
     fiche->show();
     QCoreApplication::processEvents();

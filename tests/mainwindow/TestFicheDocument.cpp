@@ -5,7 +5,7 @@
 #include "TestFicheOutils.h"
 
 #include "mainwindow/TFTri.h"
-#include "mainwindow/TitreFiche.h"
+#include "ui/TitreFiche.h"
 
 #include <QAction>
 #include <QApplication>

@@ -3,9 +3,9 @@
 #include "OutilsImages.h"
 #include "Registre.h"
 
-#include "photos/ChargeurPhoto.h"
 #include "photos/GeometrieApercu.h"
 #include "photos/TOpenDial.h"
+#include "ui/ChargeurPhoto.h"
 
 #include <QCheckBox>
 #include <QDir>

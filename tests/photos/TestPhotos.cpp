@@ -7,14 +7,14 @@
 #include "mainwindow/ModeleRepertoire.h"
 #include "mainwindow/TCadrePhoto.h"
 #include "mainwindow/TFiche.h"
-#include "mainwindow/TMessage.h"
 #include "mainwindow/TPagesFiche.h"
-#include "photos/ChargeurPhoto.h"
-#include "photos/CheminsPhoto.h"
 #include "photos/GeometrieApercu.h"
-#include "photos/LecturePhoto.h"
 #include "photos/TPhotos.h"
+#include "records/CheminsPhoto.h"
 #include "records/CodePage.h"
+#include "ui/ChargeurPhoto.h"
+#include "ui/LecturePhoto.h"
+#include "ui/TMessage.h"
 
 #include <QContextMenuEvent>
 #include <QDataStream>

@@ -1,9 +1,8 @@
 #include "Registre.h"
 
+#include "BancImpression.h"
 #include "mainwindow/TFiche.h"
 #include "mainwindow/TGrille.h"
-#include "mainwindow/TMessage.h"
-#include "mainwindow/TProgramme.h"
 #include "printing/CopieIntelligente.h"
 #include "printing/OptionsCopie.h"
 #include "printing/TCopyOpt.h"
@@ -12,6 +11,7 @@
 #include "records/FichierRep.h"
 #include "records/Repertoire.h"
 #include "settings/Reglages.h"
+#include "ui/TMessage.h"
 
 #include <QAction>
 #include <QApplication>
@@ -313,7 +313,7 @@ private slots:
         QCOMPARE(FichierRep::EcritRepertoire(livre, trois), QString());
         const QString ini = m_dossier->filePath(u"carnet.ini"_s);
         {
-            TProgramme p(ini, m_dossier->path() + '/', {livre});
+            BancImpression p(ini, m_dossier->path() + '/', {livre});
             TFiche* f = p.Fiche();
             f->show();
             QApplication::setActiveWindow(f);

@@ -1,15 +1,15 @@
 #include "OutilsImages.h"
 #include "Registre.h"
 
+#include "BancImpression.h"
 #include "mainwindow/TFiche.h"
-#include "mainwindow/TMessage.h"
 #include "mainwindow/TPagesFiche.h"
-#include "mainwindow/TProgramme.h"
 #include "printing/GeometrieFiche.h"
 #include "printing/TImpression.h"
 #include "records/CodePage.h"
 #include "records/FichierRep.h"
 #include "records/Repertoire.h"
+#include "ui/TMessage.h"
 
 #include <QDir>
 #include <QFile>
@@ -68,12 +68,12 @@ class TestImpressionFiche : public QObject
     std::unique_ptr<QTemporaryDir> m_dossier;
     QString m_pdf;
 
-    std::unique_ptr<TProgramme> Demarre(Repertoire& rep)
+    std::unique_ptr<BancImpression> Demarre(Repertoire& rep)
     {
         const QString livre = m_dossier->filePath(u"Amis.REP"_s);
         [&] { QCOMPARE(FichierRep::EcritRepertoire(livre, rep), QString()); }();
-        auto p = std::make_unique<TProgramme>(m_dossier->filePath(u"c.ini"_s),
-                                              m_dossier->path() + '/', QStringList{livre});
+        auto p = std::make_unique<BancImpression>(m_dossier->filePath(u"c.ini"_s),
+                                                  m_dossier->path() + '/', QStringList{livre});
         p->Fiche()->show();
         [&] { QVERIFY(QTest::qWaitForWindowExposed(p->Fiche())); }();
         m_pdf = m_dossier->filePath(u"fiche.pdf"_s);
@@ -87,7 +87,7 @@ class TestImpressionFiche : public QObject
     }
 
     // Prints the page of the running program to the PDF and reads its words.
-    QList<Mot> Imprime(TProgramme& p, int page)
+    QList<Mot> Imprime(BancImpression& p, int page)
     {
         p.Fiche()->PageControl()->setCurrentIndex(page);
         QCoreApplication::processEvents();

@@ -1,19 +1,19 @@
 #include "Registre.h"
 #include "SurfaceFactice.h"
 
+#include "BancImpression.h"
 #include "mainwindow/TFiche.h"
 #include "mainwindow/TGrille.h"
-#include "mainwindow/TMessage.h"
-#include "mainwindow/TProgramme.h"
 #include "printing/FluxImpression.h"
 #include "printing/ImpressionListe.h"
-#include "printing/ImpressionSure.h"
 #include "printing/TDialogueImpression.h"
 #include "printing/TImpression.h"
 #include "printing/TravailImpression.h"
 #include "records/CodePage.h"
 #include "records/FichierRep.h"
 #include "records/Repertoire.h"
+#include "ui/ImpressionSure.h"
+#include "ui/TMessage.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -258,7 +258,7 @@ private slots:
         QCOMPARE(FichierRep::EcritRepertoire(livre, rep), QString());
         const QString pdf = m_dossier->filePath(u"liste.pdf"_s);
 
-        TProgramme p(m_dossier->filePath(u"c.ini"_s), m_dossier->path() + '/', {livre});
+        BancImpression p(m_dossier->filePath(u"c.ini"_s), m_dossier->path() + '/', {livre});
         TFiche* f = p.Fiche();
         f->show();
         f->PageControl()->setCurrentIndex(TFiche::PageListe);
@@ -374,7 +374,8 @@ private slots:
         QCOMPARE(imprimante.outputFileName(), pdf);
         QVERIFY(ancien.open(QIODevice::ReadOnly));
         QCOMPARE(ancien.readAll(), QByteArray("ancien"));
-        QCOMPARE(QDir(m_dossier->path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"garde.pdf"_s});
+        QCOMPARE(QDir(m_dossier->path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{u"garde.pdf"_s});
     }
 };
 

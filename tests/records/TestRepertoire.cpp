@@ -1,9 +1,9 @@
 #include "Registre.h"
 
-#include "mainwindow/Tri.h"
 #include "records/CodePage.h"
 #include "records/Pliage.h"
 #include "records/Repertoire.h"
+#include "records/Tri.h"
 
 #include <QTest>
 #include <random>

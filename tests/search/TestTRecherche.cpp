@@ -1,14 +1,14 @@
 #include "Registre.h"
-#include "mainwindow/TMessage.h"
+#include "mainwindow/CibleRecherche.h"
 #include "mainwindow/TPagesFiche.h"
 #include "records/CodePage.h"
 #include "records/Repertoire.h"
-#include "search/CibleRecherche.h"
 #include "search/OptionsRecherche.h"
 #include "search/TBarreRecherche.h"
 #include "search/TFind.h"
 #include "search/TSchOpt.h"
 #include "settings/Reglages.h"
+#include "ui/TMessage.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

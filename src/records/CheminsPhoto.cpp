@@ -1,13 +1,14 @@
 #include "CheminsPhoto.h"
 
-#include "photos/LecturePhoto.h"
 #include "records/CodePage.h"
 #include "records/ErreurSysteme.h"
 #include "records/FichierSur.h"
+#include "records/OuvertureSure.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace
 {
@@ -28,7 +29,7 @@ QString Copie(const QString& source, const QString& cible)
 {
     QFile entree;
     QString raison;
-    if (!LecturePhoto::Ouvre(source, entree, &raison)) return raison;
+    if (!OuvertureSure::Ouvre(source, entree, &raison)) return raison;
     const QString temporaire = FichierSur::Temporaire(cible, &raison);
     if (temporaire.isEmpty()) return raison;
     QFile sortie(temporaire);
@@ -61,6 +62,16 @@ QString Copie(const QString& source, const QString& cible)
 }
 
 } // namespace
+
+QString CheminsPhoto::PrepareDossier(const QString& dossierProgramme)
+{
+    const QString aCote = dossierProgramme + QStringLiteral("images");
+    if (QFileInfo(aCote).isDir() || QDir().mkpath(aCote)) return aCote;
+    const QString perso = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+                          QStringLiteral("/images");
+    QDir().mkpath(perso);
+    return perso;
+}
 
 CheminsPhoto::CheminsPhoto(const QString& dossierImages) : m_dossier(dossierImages)
 {

@@ -104,12 +104,6 @@ LecturePhoto::Empreinte LecturePhoto::EmpreinteDe(const QString& chemin)
 
 bool LecturePhoto::Ouvre(const QString& chemin, QFile& fichier, QString* raison)
 {
-    if (!chemin.isEmpty() && QFileInfo::exists(chemin) && !OuvertureSure::EstOrdinaire(chemin)) {
-        if (raison)
-            *raison = QFileInfo(chemin).isDir() ? ErreurSysteme::Numero(EISDIR)
-                                                : OuvertureSure::PasOrdinaire();
-        return false;
-    }
     return OuvertureSure::Ouvre(chemin, fichier, raison);
 }
 

@@ -1,7 +1,7 @@
 #include "Registre.h"
 #include "TestFicheOutils.h"
 
-#include "mainwindow/TProgramme.h"
+#include "app/TProgramme.h"
 #include "search/TBarreRecherche.h"
 #include "search/TFind.h"
 #include "search/TSchOpt.h"

@@ -11,6 +11,10 @@ class CheminsPhoto
 {
 public:
     explicit CheminsPhoto(const QString& dossierImages);
+    // The images folder of a program living in `dossierProgramme` (ending with "/"),
+    // created if missing: beside the program, or in the user's data folder when the
+    // program's folder cannot hold it (a program installed for every user).
+    static QString PrepareDossier(const QString& dossierProgramme);
 
     const QString& Dossier() const { return m_dossier; }
 

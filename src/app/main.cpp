@@ -1,6 +1,6 @@
-#include "mainwindow/Processus.h"
+#include "app/TProgramme.h"
 #include "mainwindow/TFiche.h"
-#include "mainwindow/TProgramme.h"
+#include "records/Processus.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

@@ -6,12 +6,12 @@
 #include "mainwindow/TDocument.h"
 #include "mainwindow/TFiche.h"
 #include "mainwindow/TGrille.h"
-#include "mainwindow/TMessage.h"
 #include "mainwindow/TPagesFiche.h"
 #include "records/CodePage.h"
 #include "records/FichierRep.h"
 #include "records/FichierSur.h"
 #include "records/Repertoire.h"
+#include "ui/TMessage.h"
 
 #include <QFile>
 #include <QTemporaryDir>
