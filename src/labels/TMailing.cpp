@@ -13,6 +13,7 @@
 #include "TPrevis.h"
 #include "mainwindow/Socle.h"
 #include "mainwindow/TFiche.h"
+#include "records/DonneesProgramme.h"
 #include "settings/EcritureReglages.h"
 #include "settings/Reglages.h"
 #include "ui/CurseurOccupe.h"
@@ -24,7 +25,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPrinter>
-#include <QStandardPaths>
 #include <QTextBrowser>
 #include <QTimer>
 
@@ -120,19 +120,24 @@ void TMailing::Contribue(EcritureReglages& ecriture)
 QString TMailing::ChargeCatalogue(const QString& dossierProgramme, const QString& base, int index)
 {
     QString dossier = dossierProgramme;
-    const QFileInfo programme(dossierProgramme);
-    if (!programme.isDir() || !programme.isWritable()) {
-        // A program installed for every user cannot write beside itself.
-        dossier = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (!DonneesProgramme::EcritACote(dossierProgramme)) {
+        // A program installed for every user does not write beside itself.
+        dossier = DonneesProgramme::DossierPerso();
         QDir().mkpath(dossier);
     }
     m_cheminFor = Catalogue::Fichier(dossier, base, QStringLiteral("FOR"));
     m_cheminGap = Catalogue::Fichier(dossier, base, QStringLiteral("GAP"));
     QString lireFor = m_cheminFor, lireGap = m_cheminGap;
-    // The catalogue that came with the program, until the user has one of their own.
-    if (dossier != dossierProgramme && !QFileInfo::exists(m_cheminFor)) {
-        lireFor = Catalogue::Fichier(dossierProgramme, base, QStringLiteral("FOR"));
-        lireGap = Catalogue::Fichier(dossierProgramme, base, QStringLiteral("GAP"));
+    // The catalogue that came with the program (beside it, or in share/carnet/ once
+    // installed), until the user has one of their own.
+    if (!QFileInfo::exists(m_cheminFor)) {
+        for (const QString& livre : DonneesProgramme::Dossiers(dossierProgramme)) {
+            const QString formats = Catalogue::Fichier(livre, base, QStringLiteral("FOR"));
+            if (!QFileInfo::exists(formats)) continue;
+            lireFor = formats;
+            lireGap = Catalogue::Fichier(livre, base, QStringLiteral("GAP"));
+            break;
+        }
     }
     return m_catalogue.Lit(lireFor, lireGap, index);
 }

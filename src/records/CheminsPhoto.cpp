@@ -1,6 +1,7 @@
 #include "CheminsPhoto.h"
 
 #include "records/CodePage.h"
+#include "records/DonneesProgramme.h"
 #include "records/ErreurSysteme.h"
 #include "records/FichierSur.h"
 #include "records/OuvertureSure.h"
@@ -8,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 namespace
 {
@@ -66,9 +66,10 @@ QString Copie(const QString& source, const QString& cible)
 QString CheminsPhoto::PrepareDossier(const QString& dossierProgramme)
 {
     const QString aCote = dossierProgramme + QStringLiteral("images");
-    if (QFileInfo(aCote).isDir() || QDir().mkpath(aCote)) return aCote;
-    const QString perso = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
-                          QStringLiteral("/images");
+    if (!DonneesProgramme::Installe(dossierProgramme) &&
+        (QFileInfo(aCote).isDir() || QDir().mkpath(aCote)))
+        return aCote;
+    const QString perso = DonneesProgramme::DossierPerso() + QStringLiteral("/images");
     QDir().mkpath(perso);
     return perso;
 }

@@ -1,5 +1,7 @@
 #include "TAide.h"
 
+#include "records/DonneesProgramme.h"
+
 #include <QDialogButtonBox>
 #include <QPushButton>
 #include <QTextBrowser>
@@ -29,6 +31,10 @@ TAide::TAide(QWidget* parent) : QDialog(parent)
 
 QUrl TAide::Sommaire()
 {
+    // The page installed with the program, which can be updated without it; the copy
+    // built into the program otherwise.
+    const QString installee = DonneesProgramme::Trouve(QStringLiteral("aide/adresses.html"));
+    if (!installee.isEmpty()) return QUrl::fromLocalFile(installee);
     return QUrl(QStringLiteral("qrc:/aide/adresses.html"));
 }
 
