@@ -51,6 +51,8 @@ QDateTime TDocument::Maintenant() const
 
 void TDocument::SetLectureSeule(bool lectureSeule)
 {
+    // The model refuses edits itself, whatever window or command would make them.
+    m_modele.SetLectureSeule(lectureSeule);
     if (m_lectureSeule == lectureSeule) return;
     m_lectureSeule = lectureSeule;
     emit LectureSeuleChangee(lectureSeule);
@@ -181,7 +183,6 @@ bool TDocument::ChargeAvec(const QString& chemin, Decision decision)
     m_signale = {};
     m_absenceSignalee = false;
     const bool lectureSeule = decision.acces == Acces::LectureSeule;
-    m_modele.SetLectureSeule(lectureSeule);
     SetLectureSeule(lectureSeule);
     emit NomChange();
     if (!decision.message.isEmpty())
@@ -302,7 +303,6 @@ bool TDocument::EnregistrerSous()
     }
     // The book is now this file, writable, with its own lock; the old one goes.
     m_verrou = std::move(verrou);
-    m_modele.SetLectureSeule(false);
     SetLectureSeule(false);
     emit NomChange();
     return true;

@@ -1,6 +1,5 @@
 #include "TPartage.h"
 
-#include "mainwindow/ModeleRepertoire.h"
 #include "mainwindow/TDocument.h"
 #include "mainwindow/TFiche.h"
 #include "mainwindow/TGrille.h"
@@ -23,7 +22,6 @@ void TPartage::Applique(bool lectureSeule)
     TMenusFiche* menus = m_fiche.Menus();
     for (C c : {C::Enregistrer, C::Ajouter, C::Dupliquer, C::Supprimer})
         menus->SetDisponible(c, !lectureSeule);
-    m_fiche.Modele()->SetLectureSeule(lectureSeule);
     m_fiche.PagesFiche()->SetLectureSeule(lectureSeule);
     m_fiche.MajTitre();
 }
