@@ -177,6 +177,48 @@ private slots:
                                        : "Carnet d'adresses \"amis\" - Fiche n°1/2 [ Martin]"));
     }
 
+    // A lock written from another computer is told with its age (counted by the
+    // window's clock), and "quand même" leaves it in place: nothing here can tell
+    // whether its copy still runs there.
+    void verrouDUnAutreOrdinateur()
+    {
+        Dossier dossier;
+        const QString amis = dossier.Ecrit("amis.REP", Livre({"Martin"}));
+        VerrouRepertoire::Detenteur d;
+        d.utilisateur = QStringLiteral("claire");
+        d.hote = QStringLiteral("poste-accueil");
+        d.pid = 4242;
+        d.depuis = QDateTime(QDate(2025, 2, 3), QTime(9, 15), Qt::UTC);
+        const QByteArray verrou = VerrouRepertoire::Contenu(d);
+        QVERIFY(FichierSur::Ecrit(VerrouRepertoire::CheminVerrou(amis), verrou.constData(),
+                                  static_cast<size_t>(verrou.size()))
+                    .isEmpty());
+        Fenetre f(dossier.path());
+        f->Document()->Horloge = [&] { return d.depuis.addDays(3).addSecs(600); };
+        TMessage::ChoixSuivant(QuandMeme);
+        QVERIFY(f->Document()->Charge(amis));
+        const TMessage::Trace* q = DerniereQuestion();
+        QVERIFY(q);
+        const QDateTime local = d.depuis.toLocalTime();
+        QVERIFY2(
+            q->texte.startsWith(QString::fromUtf8("Le répertoire « amis.REP » est déjà ouvert "
+                                                  "par claire, sur l'ordinateur « "
+                                                  "poste-accueil », depuis le %1 à %2 (il y "
+                                                  "a 3 jours).")
+                                    .arg(local.toString("dd/MM/yyyy"), local.toString("HH:mm"))),
+            qPrintable(q->texte));
+        QVERIFY2(q->texte.contains(QString::fromUtf8("posé depuis un autre ordinateur")),
+                 qPrintable(q->texte));
+        QVERIFY(!f->Document()->LectureSeule());
+        QVERIFY(!f->Document()->Verrou().Detenu());
+        // Its save does not take the lock either, and the close leaves it.
+        f->Modele()->SetCellule(Nom, 1, "Hugo");
+        QVERIFY(f->Document()->Enregistrer());
+        QVERIFY(!f->Document()->Verrou().Detenu());
+        QVERIFY(f->close());
+        QCOMPARE(Octets(VerrouRepertoire::CheminVerrou(amis)), verrou);
+    }
+
     // Read-only: nothing the user does changes the book; Save as is there.
     void lectureSeuleDesactive()
     {
