@@ -8,6 +8,7 @@
 #include "TableImport.h"
 #include "TitresImport.h"
 #include "mainwindow/ModeleRepertoire.h"
+#include "mainwindow/TDocument.h"
 #include "mainwindow/TFiche.h"
 #include "records/TexteTaille.h"
 #include "ui/CurseurOccupe.h"
@@ -33,6 +34,9 @@ TEchange::TEchange(TFiche& fiche, TAsso& asso) : QObject(&fiche), m_fiche(fiche)
         connect(menus->Item(c), &QAction::triggered, this, lance);
         if (QAction* bouton = menus->Bouton(c)) connect(bouton, &QAction::triggered, this, lance);
     }
+    // Importing adds records: not to a book open read-only.
+    connect(fiche.Document(), &TDocument::LectureSeuleChangee, this,
+            [menus](bool lectureSeule) { menus->SetDisponible(C::Importer, !lectureSeule); });
 }
 
 bool TEchange::Exporter1Click()
@@ -63,6 +67,7 @@ bool TEchange::Exporte(const QString& chemin, TypeFichier type)
 
 bool TEchange::Importer1Click()
 {
+    if (m_fiche.Document()->LectureSeule()) return false;
     m_fiche.ValideSaisieGrille();
     TypeFichier type = m_typeImport;
     const QString chemin = ChoisitFichierImport ? ChoisitFichierImport(type) : QString();
@@ -79,6 +84,7 @@ bool TEchange::Importer1Click()
 
 bool TEchange::Importe(const QString& chemin, TypeFichier type)
 {
+    if (m_fiche.Document()->LectureSeule()) return false;
     Repertoire& rep = m_fiche.Rep();
     const LectureImport::Limites limites =
         LimitesImport ? LimitesImport(rep.NbFiches()) : LectureImport::DuLivre(rep.NbFiches());
