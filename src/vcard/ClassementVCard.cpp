@@ -98,10 +98,7 @@ private:
             } else if (P::Egal(p.nom, "PHOTO")) {
                 Image(p, params);
             } else if (P::Egal(p.nom, CorrespondanceVCard::NomPhoto)) {
-                if (m_nomPhoto.empty()) {
-                    Texte(p, params, m_nomPhoto);
-                    if (!CheminsPhoto::NomSur(m_nomPhoto)) m_nomPhoto.clear();
-                }
+                if (m_nomPhoto.empty()) Texte(p, params, m_nomPhoto);
             } else if (const int champ = CorrespondanceVCard::ChampExtension(p.nom); champ >= 0) {
                 Simple(champ, CorrespondanceVCard::Emplacement(champ).titre, p, params);
             } else if (P::Egal(p.nom, "PRODID") || P::Egal(p.nom, "REV") ||
@@ -287,7 +284,8 @@ private:
         a.valeur.clear();
         Texte(p, params, a.valeur);
         // A 4.0 telephone given as a "tel:" URI is the number.
-        if (P::Egal(p.nom, "TEL") && a.valeur.size() > 4 && P::Egal(a.valeur.substr(0, 4), "TEL:"))
+        if (P::Egal(p.nom, "TEL") && P::Egal(params.valeur, "URI") && a.valeur.size() > 4 &&
+            P::Egal(std::string_view(a.valeur).substr(0, 4), "TEL:"))
             a.valeur.erase(0, 4);
         // An empty value takes no field.
         if (a.valeur.empty()) --m_nbAttente;
@@ -355,13 +353,14 @@ private:
         Autre("PHOTO (lien)", p, params, false);
     }
 
+    // The name written by this program comes back as it was; a picture is proposed
+    // under it only when it is a safe bare name.
     void NomDuFichierPhoto()
     {
-        if (!m_nomPhoto.empty()) {
+        if (m_f->imageBase64.empty() || CheminsPhoto::NomSur(m_nomPhoto)) {
             m_f->champs[::Photo] = m_nomPhoto;
             return;
         }
-        if (m_f->imageBase64.empty()) return;
         // The format is known once the picture is decoded; the type told decides here.
         const PhotoVCard::Format format = PhotoVCard::Detecte({}, m_f->imageType);
         m_f->champs[::Photo] =
