@@ -183,14 +183,56 @@ private:
             sortie[i].clear();
     }
 
+    // The fields of a structured property's group take their components as the
+    // table says; a component two fields share (the street) gives its first line to
+    // the first and the rest to the second. Components no field takes are kept
+    // among the others, titled by `noms`.
+    void Structure(int premier, size_t nombre, const std::string& titre, const char* const* noms)
+    {
+        const auto& table = CorrespondanceVCard::Table();
+        const int groupe = table[static_cast<size_t>(premier)].groupe;
+        std::array<bool, 8> pris{};
+        size_t finPremiere = std::string::npos;
+        for (int champ : CorrespondanceVCard::Groupes()[static_cast<size_t>(groupe)]) {
+            const EmplacementVCard& e = table[static_cast<size_t>(champ)];
+            const auto k = static_cast<size_t>(e.composant);
+            pris[k] = true;
+            const std::string& v = m_composants[k];
+            std::string& cible = m_f->champs[static_cast<size_t>(champ)];
+            const bool partage =
+                std::count_if(CorrespondanceVCard::Groupes()[static_cast<size_t>(groupe)].begin(),
+                              CorrespondanceVCard::Groupes()[static_cast<size_t>(groupe)].end(),
+                              [&](int autre) {
+                                  return table[static_cast<size_t>(autre)].composant == e.composant;
+                              }) > 1;
+            if (!partage) {
+                cible = v;
+            } else if (e.rang == 0) {
+                finPremiere = v.find("\r\n");
+                cible = v.substr(0, finPremiere);
+            } else {
+                const size_t fin = v.find("\r\n");
+                cible = fin == std::string::npos ? std::string() : v.substr(fin + 2);
+            }
+        }
+        for (size_t k = 0; k < nombre; ++k) {
+            if (pris[k] || m_composants[k].empty()) continue;
+            // An address's extended line is its second line when the street has one only.
+            if (k == 1 && nombre == 7 && finPremiere == std::string::npos &&
+                m_f->champs[static_cast<size_t>(premier + 1)].empty()) {
+                m_f->champs[static_cast<size_t>(premier + 1)] = m_composants[k];
+                continue;
+            }
+            AjouteAutre(titre + " (" + noms[k] + ")", m_composants[k]);
+        }
+    }
+
     void NomPropriete(const ProprieteVCard& p, const P& params)
     {
+        static const char* const noms[] = {"nom", "pr\xE9nom", "autres pr\xE9noms", "civilit\xE9",
+                                           "suffixe"};
         Composants(p, params, m_composants, 5);
-        m_f->champs[::Nom] = m_composants[0];
-        m_f->champs[Prenom] = m_composants[1];
-        m_f->champs[Civil] = m_composants[3];
-        if (!m_composants[2].empty()) AjouteAutre("N (autres pr\xE9noms)", m_composants[2]);
-        if (!m_composants[4].empty()) AjouteAutre("N (suffixe)", m_composants[4]);
+        Structure(::Nom, 5, "N", noms);
     }
 
     void Org(const ProprieteVCard& p, const P& params)
@@ -229,6 +271,8 @@ private:
 
     void Adresse(const ProprieteVCard& p, const P& params)
     {
+        static const char* const noms[] = {"bo\xEEte postale", "compl\xE9ment", "rue", "ville",
+                                           "r\xE9gion",        "code postal",   "pays"};
         const bool travail = (params.types & P::Travail) != 0;
         const int premier = travail ? SAdresse1 : Adresse1;
         const int groupe = CorrespondanceVCard::Emplacement(premier).groupe;
@@ -239,21 +283,7 @@ private:
         }
         m_groupeFait[static_cast<size_t>(groupe)] = true;
         Composants(p, params, m_composants, 7);
-        const auto& c = m_composants;
-        // The street's first line, then the rest; the extended address when the
-        // street has a single line.
-        const std::string& rue = c[2];
-        const size_t fin = rue.find("\r\n");
-        m_f->champs[static_cast<size_t>(premier)] = rue.substr(0, fin);
-        std::string& suite = m_f->champs[static_cast<size_t>(premier + 1)];
-        suite = fin == std::string::npos ? c[1] : rue.substr(fin + 2);
-        m_f->champs[static_cast<size_t>(travail ? SVille : Ville)] = c[3];
-        m_f->champs[static_cast<size_t>(travail ? SCP : CP)] = c[5];
-        m_f->champs[static_cast<size_t>(travail ? SPays : Pays)] = c[6];
-        if (!c[0].empty()) AjouteAutre(std::string(cote) + " (bo\xEEte postale)", c[0]);
-        if (!c[1].empty() && fin != std::string::npos)
-            AjouteAutre(std::string(cote) + " (compl\xE9ment)", c[1]);
-        if (!c[4].empty()) AjouteAutre(std::string(cote) + " (r\xE9gion)", c[4]);
+        Structure(premier, 7, cote, noms);
     }
 
     // TEL, EMAIL and URL fill the numbered fields of their group once the whole
