@@ -21,6 +21,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 
 TEchange::TEchange(TFiche& fiche, TAsso& asso) : QObject(&fiche), m_fiche(fiche), m_asso(asso)
 {
@@ -193,8 +194,16 @@ QString TEchange::DialogueImport(TypeFichier& type)
     dialogue.setFileMode(QFileDialog::ExistingFile);
     dialogue.setNameFilters(FormatEchange::FiltresImport());
     dialogue.selectNameFilter(FormatEchange::Filtre(type));
-    dialogue.setDefaultSuffix(QStringLiteral("CSV"));
-    dialogue.selectFile(QStringLiteral("*.CSV"));
+    dialogue.setDefaultSuffix(FormatEchange::Extension(type));
+    dialogue.selectFile(QStringLiteral("*.") + FormatEchange::Extension(type));
+    // The pattern shown in the name follows the type chosen ("*.vcf" for vCard).
+    connect(&dialogue, &QFileDialog::filterSelected, &dialogue, [&dialogue](const QString& filtre) {
+        const QString extension = FormatEchange::Extension(FormatEchange::TypeDuFiltre(filtre));
+        dialogue.setDefaultSuffix(extension);
+        auto* nom = dialogue.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        if (nom && nom->text().startsWith(QStringLiteral("*.")))
+            nom->setText(QStringLiteral("*.") + extension);
+    });
     if (dialogue.exec() != QDialog::Accepted || dialogue.selectedFiles().isEmpty()) return {};
     type = FormatEchange::TypeDuFiltre(dialogue.selectedNameFilter());
     return dialogue.selectedFiles().constFirst();

@@ -603,10 +603,18 @@ private slots:
             auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             if (!d) return;
             filtres = d->nameFilters();
+            auto* nom = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            filtres << nom->text();
+            auto* types = d->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            types->setCurrentIndex(types->findText(QStringLiteral("vCard (*.vcf)")));
+            emit types->textActivated(types->currentText());
+            filtres << nom->text() << d->defaultSuffix();
             d->reject();
         });
         QVERIFY(!p->Echange()->Importer1Click());
-        QCOMPARE(filtres.last(), QStringLiteral("vCard (*.vcf)"));
+        QCOMPARE(filtres,
+                 (QStringList{"Texte (*.TXT)", "Comma separated value (*.CSV)",
+                              "CSV standard (*.csv)", "vCard (*.vcf)", "*.CSV", "*.vcf", "vcf"}));
     }
 };
 
