@@ -3,6 +3,7 @@
 
 #include "BancEchange.h"
 #include "exchange/ExportationVCard.h"
+#include "exchange/Importation.h"
 #include "exchange/LectureVCard.h"
 #include "exchange/TAsso.h"
 #include "exchange/TDialogueExport.h"
@@ -26,6 +27,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <random>
 #include <sys/stat.h>
 
 using namespace OutilsEchange;
@@ -550,6 +552,79 @@ private slots:
                                    "1 carte placée à l'intérieur d'une autre a été ignorée."));
         QCOMPARE(f->Rep().CelluleStr(Nom, 1) + "|" + f->Rep().CelluleStr(Notes, 1),
                  std::string("?|fin perdue"));
+    }
+
+    // Damaged cards (bytes changed, cut, spliced from the fixtures) always give a
+    // staging table that holds together: titles on line 0, one line per card,
+    // within the column limit, the fields associated with existing columns, the
+    // pictures' column titled PHOTO.
+    void CartesAbimees()
+    {
+        std::vector<std::string> sources;
+        for (const char* nom : {"vcard21.vcf", "vcard30.vcf", "vcard40.vcf"})
+            sources.push_back(
+                Lit(QStringLiteral(CARNET_FIXTURES "/") + QLatin1String(nom)).toStdString());
+        sources.push_back(Lit(Reel("ez-vcard_John_Doe_EVOLUTION.vcf")).toStdString());
+        std::mt19937 alea(1207);
+        static const char* const insertions[] = {"\r\n",
+                                                 "\r\n ",
+                                                 ";",
+                                                 ":",
+                                                 "=",
+                                                 "\\",
+                                                 ",",
+                                                 "\"",
+                                                 "BEGIN:VCARD\r\n",
+                                                 "END:VCARD\r\n",
+                                                 "\xC3",
+                                                 "\0",
+                                                 "=\r\n",
+                                                 "TYPE=work;"};
+        for (int essai = 0; essai < 3000; ++essai) {
+            std::string o = sources[alea() % sources.size()];
+            if (alea() % 3 == 0) o += sources[alea() % sources.size()];
+            const int changements = 1 + static_cast<int>(alea() % 8);
+            for (int k = 0; k < changements && !o.empty(); ++k) {
+                const size_t i = alea() % o.size();
+                switch (alea() % 4) {
+                case 0:
+                    o[i] = static_cast<char>(alea());
+                    break;
+                case 1:
+                    o.erase(i, alea() % 40);
+                    break;
+                case 2:
+                    o.insert(i, insertions[alea() % (sizeof(insertions) / sizeof(*insertions))]);
+                    break;
+                default:
+                    o.resize(i);
+                    break;
+                }
+            }
+            TableImport table;
+            AssociationChamps association;
+            LectureVCard lecture;
+            const QString erreur = lecture.DepuisOctets(o, table, association);
+            if (!erreur.isEmpty()) continue;
+            QVERIFY(table.LigneTitres());
+            QVERIFY(table.NbColonnes() >= 1 && table.NbColonnes() <= TableImport::MaxColonnes);
+            QVERIFY(table.NbFiches() >= 1);
+            for (int c = 0; c < table.NbColonnes(); ++c)
+                QVERIFY(!table.Cellule(c, 0).empty());
+            for (int champ = 0; champ < NbColonnes; ++champ)
+                QVERIFY(association.Colonne(champ) < table.NbColonnes());
+            if (lecture.ColonnePhoto() >= 0)
+                QCOMPARE(table.Cellule(lecture.ColonnePhoto(), 0), std::string_view("PHOTO"));
+            std::vector<std::string_view> cellules(static_cast<size_t>(table.NbColonnes()));
+            for (int l = 0; l < table.NbLignes(); ++l) {
+                table.CellulesLigne(l, cellules.data());
+                for (std::string_view c : cellules)
+                    QVERIFY(c.find('\0') == std::string_view::npos);
+            }
+            Repertoire rep;
+            Importation::AppendImportedRecords(rep, table, association);
+            QCOMPARE(rep.NbFiches(), table.NbFiches());
+        }
     }
 
     // The real dialogs: the export offers both vCard types, the name follows them,
