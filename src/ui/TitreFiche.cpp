@@ -34,8 +34,13 @@ QString TitreFiche::Compose(const Repertoire& rep, int ligne)
                 personne = personne.left(LongueurPersonne) + QChar(0x2026);
         }
     }
-    // One pass: a "%" in a file or person name must not be taken for a placeholder.
-    return QString::fromUtf8("Carnet d'adresses \"%1\" - Fiche n°%2/%3 [%4]")
+    return Debut(rep, ligne) + personne + QLatin1Char(']');
+}
+
+QString TitreFiche::Debut(const Repertoire& rep, int ligne)
+{
+    // One pass: a "%" in a file name must not be taken for a placeholder.
+    return QString::fromUtf8("Carnet d'adresses \"%1\" - Fiche n°%2/%3 [")
         .arg(NomCourt(rep.FichierCourant()), QString::number(ligne),
-             QString::number(rep.NbFiches()), personne);
+             QString::number(rep.NbFiches()));
 }

@@ -16,6 +16,8 @@ public:
     // Carnet d'adresses "amis" - Fiche n°3/12 [Jean Dupont]
     // The person's part is cut to LongueurPersonne characters, then "…".
     static QString Compose(const Repertoire& rep, int ligne);
+    // What comes before the person's part: Carnet d'adresses "amis" - Fiche n°3/12 [
+    static QString Debut(const Repertoire& rep, int ligne);
 
     // A cell's text as handed to the window system: at most `max` characters, then
     // "…". The window system refuses texts of many megabytes (and a caption that

@@ -92,6 +92,13 @@ class TestImpressionFiche : public QObject
         p.Fiche()->PageControl()->setCurrentIndex(page);
         QCoreApplication::processEvents();
         if (!p.Impression()->Imprimer1Click()) return {};
+        // The job ends by telling where the PDF went; nothing else is said.
+        [&] {
+            QCOMPARE(TMessage::Historique().size(), size_t(1));
+            QCOMPARE(TMessage::DernierTexte(),
+                     u"La fiche a été enregistrée dans le fichier « %1 »."_s.arg(m_pdf));
+        }();
+        TMessage::Historique().clear();
         if (qEnvironmentVariableIsSet("CARNET_CAPTURES")) {
             const QString dossier = qEnvironmentVariable("CARNET_CAPTURES");
             QFile::remove(dossier + u"/fiche%1.pdf"_s.arg(page));
