@@ -470,6 +470,9 @@ void TFiche::Ajouter1Click()
     const int ligne = m_modele->AjouteFiche();
     AllerA(0, ligne);
     MajTitre();
+    // The keys typed next fill the new record, wherever the command came from.
+    const int page = m_pageControl->currentIndex();
+    (page == PageListe ? m_grille : m_pages->PremierChamp(PageFiche(page)))->setFocus();
 }
 
 void TFiche::Dupliquer1Click()

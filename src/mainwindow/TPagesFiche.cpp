@@ -366,6 +366,11 @@ QWidget* TPagesFiche::Controle(int colonne) const
     return d->controles[static_cast<size_t>(colonne)];
 }
 
+QWidget* TPagesFiche::PremierChamp(PageFiche page) const
+{
+    return Controle(Champs::OrdrePage(page).front());
+}
+
 QString TPagesFiche::TexteUnicode(int colonne) const
 {
     QWidget* w = Controle(colonne);

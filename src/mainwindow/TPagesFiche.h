@@ -27,6 +27,8 @@ public:
     // The edit control bound to column 0..44 (QLineEdit, QComboBox for Civil,
     // QPlainTextEdit for the notes); nullptr for 45 and outside.
     QWidget* Controle(int colonne) const;
+    // The first control of the page in the Tab order.
+    QWidget* PremierChamp(PageFiche page) const;
     // The control's text in Windows-1252, line breaks as CR LF.
     std::string TexteControle(int colonne) const;
     // The photo frame of "Privé" (a TCadrePhoto).

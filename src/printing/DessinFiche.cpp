@@ -53,6 +53,37 @@ void DessinePhoto(QPainter& p, const PageImprimee& page, const GeometrieFiche& g
 
 } // namespace
 
+QString DessinFiche::TitreAjuste(const PageImprimee& page, const QFontMetrics& mesures,
+                                 int largeurMax)
+{
+    const QString& titre = page.titre;
+    if (mesures.horizontalAdvance(titre) <= largeurMax) return titre;
+    const QString points(QChar(0x2026));
+    if (page.debutNom >= 0 && page.longueurNom > 0 &&
+        page.debutNom + page.longueurNom <= titre.size()) {
+        const QString avant = titre.left(page.debutNom);
+        const QString nom = titre.mid(page.debutNom, page.longueurNom);
+        const QString apres = titre.mid(page.debutNom + page.longueurNom);
+        const auto avec = [&](int k) { return avant + nom.left(k) + points + apres; };
+        if (mesures.horizontalAdvance(avec(0)) <= largeurMax) {
+            // The most of the name that fits: widths grow with its length.
+            int bas = 0;
+            int haut = static_cast<int>(nom.size());
+            while (haut - bas > 1) {
+                const int milieu = (bas + haut) / 2;
+                if (mesures.horizontalAdvance(avec(milieu)) <= largeurMax)
+                    bas = milieu;
+                else
+                    haut = milieu;
+            }
+            return avec(bas);
+        }
+        // Even without the name it is too wide (a very long file name): its middle goes.
+        return mesures.elidedText(avec(0), Qt::ElideMiddle, largeurMax);
+    }
+    return mesures.elidedText(titre, Qt::ElideMiddle, largeurMax);
+}
+
 void DessinFiche::DessinePage(QPainter& p, const PageImprimee& page, const GeometrieFiche& g)
 {
     using S = PageImprimee::Sorte;
@@ -64,8 +95,11 @@ void DessinFiche::DessinePage(QPainter& p, const PageImprimee& page, const Geome
     p.setFont(Arial(true));
     {
         const QFontMetrics m(p.font(), p.device());
-        const QRect titre = g.Titre(m.horizontalAdvance(page.titre), m.height());
-        p.drawText(titre, UneLigne, page.titre);
+        // Inside its band, with a margin of four screen pixels on each side.
+        const int largeurMax = g.Bande().width() - 2 * GeometrieFiche::Arrondi(4 * g.Sx());
+        const QString texte = TitreAjuste(page, m, largeurMax);
+        const QRect titre = g.Titre(m.horizontalAdvance(texte), m.height());
+        p.drawText(titre, UneLigne, texte);
     }
 
     for (const PageImprimee::Element& e : page.elements)

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QString>
+
 class GeometrieFiche;
+class QFontMetrics;
 class QPainter;
 struct PageImprimee;
 
@@ -12,4 +15,9 @@ class DessinFiche
 public:
     static void DessinePage(QPainter& peintre, const PageImprimee& page,
                             const GeometrieFiche& geometrie);
+    // The title as printed: whole when it is at most `largeurMax` wide, otherwise
+    // with the end of the person's name replaced by "…" (and, should that not be
+    // enough, its middle).
+    static QString TitreAjuste(const PageImprimee& page, const QFontMetrics& mesures,
+                               int largeurMax);
 };

@@ -2,17 +2,20 @@
 
 #include "printing/SurfaceTexte.h"
 
+#include <limits>
+
 FluxImpression::FluxImpression(SurfaceTexte& surface) : m_surface(surface) {}
 
 void FluxImpression::Ecrit(const QString& texte)
 {
-    const qsizetype n = texte.size();
-    qsizetype debut = 0;
-    for (qsizetype i = 0; i <= n; ++i) {
+    m_surface.Compose(texte);
+    const int n = static_cast<int>(texte.size());
+    int debut = 0;
+    for (int i = 0; i <= n; ++i) {
         const char16_t c = i < n ? texte.at(i).unicode() : 0;
         const bool special = i == n || c == 9 || c == 10 || c == 12 || c == 13;
         if (!special) continue;
-        if (i > debut) EcritSegment(texte.mid(debut, i - debut));
+        if (i > debut) EcritSegment(debut, i);
         debut = i + 1;
         switch (c) {
         case 9:
@@ -30,30 +33,34 @@ void FluxImpression::Ecrit(const QString& texte)
     }
 }
 
-void FluxImpression::EcritSegment(const QString& segment)
+void FluxImpression::EcritSegment(int debut, int fin)
 {
-    QString reste = segment;
     const int largeurPage = m_surface.LargeurPage();
-    while (!reste.isEmpty()) {
+    while (debut < fin) {
         // The longest start of the run that does not pass the right edge: what
         // removing characters from its end, one at a time, would leave.
         int largeur = 0;
-        int tient = m_surface.Tient(reste, largeurPage - m_x, largeur);
+        int tient = m_surface.Tient(debut, fin, largeurPage - m_x, largeur);
         // A character wider than the whole page still prints, alone on its line, so
         // that the stream always moves on.
-        if (tient == 0 && m_x == 0) tient = 1;
+        if (tient == 0 && m_x == 0)
+            tient = m_surface.Tient(debut, debut + 1, std::numeric_limits<int>::max(), largeur);
         if (tient > 0) {
-            const QString partie = reste.left(tient);
-            m_surface.Dessine(m_x, m_y, partie);
+            if (m_pageDue) {
+                m_pageDue = false;
+                if (!m_surface.NouvellePage()) m_echec = true;
+                ++m_pages;
+            }
+            m_surface.Dessine(m_x, m_y, debut, tient);
             m_vierge = false;
-            const int hauteur = m_surface.Hauteur(partie);
+            const int hauteur = m_surface.HauteurTexte();
             if (hauteur > m_hauteurLigne) m_hauteurLigne = hauteur + 2;
         }
-        if (tient == reste.size()) {
+        if (debut + tient == fin) {
             m_x += largeur;
             return;
         }
-        reste.remove(0, tient);
+        debut += tient;
         NouvelleLigne();
     }
 }
@@ -82,8 +89,7 @@ void FluxImpression::NouvelleLigne()
 
 void FluxImpression::NouvellePage()
 {
-    if (!m_surface.NouvellePage()) m_echec = true;
-    ++m_pages;
+    if (!m_vierge) m_pageDue = true;
     m_x = 0;
     m_y = 0;
     m_hauteurLigne = 0;

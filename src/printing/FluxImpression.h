@@ -8,6 +8,9 @@ class SurfaceTexte;
 // the top-left corner of the printable area. A run too wide for the rest of the line
 // is cut between two characters and goes on at the start of the next line; a line
 // that would end too low starts a new page.
+//
+// The device turns a page only when something is drawn on the next one: a list whose
+// last line fills a page, or a copy ending at a page break, leaves no blank sheet.
 class FluxImpression
 {
 public:
@@ -17,10 +20,13 @@ public:
     // page, tabs move to the next tab stop.
     void Ecrit(const QString& texte);
     void FinLigne();
+    // The next text goes to the top of a new page; a page still blank is kept and
+    // its top used instead.
     void NouvellePage();
 
     int X() const { return m_x; }
     int Y() const { return m_y; }
+    // Pages begun on the device.
     int Pages() const { return m_pages; }
     // Nothing drawn yet on the current page.
     bool PageVierge() const { return m_vierge; }
@@ -28,7 +34,7 @@ public:
     bool Echec() const { return m_echec; }
 
 private:
-    void EcritSegment(const QString& segment);
+    void EcritSegment(int debut, int fin);
     void Tabulation();
     void NouvelleLigne();
 
@@ -38,5 +44,6 @@ private:
     int m_hauteurLigne = 0;
     int m_pages = 1;
     bool m_vierge = true;
+    bool m_pageDue = false; // a page ended: the device turns it before the next drawing
     bool m_echec = false;
 };

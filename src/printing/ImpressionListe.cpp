@@ -7,6 +7,7 @@
 #include "records/Repertoire.h"
 
 #include <algorithm>
+#include <cmath>
 
 QString ImpressionListe::Entete(const QString& fichier, bool selection)
 {
@@ -41,6 +42,35 @@ QString ImpressionListe::LigneFiche(const Repertoire& rep, int ligne, int gauche
     return CodePage::VersUnicode(octets);
 }
 
+QString ImpressionListe::TempsRestant(qint64 ecouleMs, int faites, int total)
+{
+    // Less than a second or a few rows tell too little of the pace.
+    if (ecouleMs < 1000 || faites < 1 || total < faites) return {};
+    const double restant = double(ecouleMs) / 1000.0 * double(total - faites) / double(faites);
+    const auto arrondi = [](double valeur, int pas) {
+        return static_cast<qint64>(std::ceil(valeur / pas)) * pas;
+    };
+    if (restant < 60) {
+        const qint64 s = std::max<qint64>(arrondi(restant, 5), 5);
+        return s >= 60 ? QStringLiteral("environ 1 min") : QStringLiteral("environ %1 s").arg(s);
+    }
+    if (restant < 3600) {
+        const qint64 s = arrondi(restant, 10);
+        const qint64 minutes = s / 60;
+        const qint64 secondes = s % 60;
+        if (minutes >= 60) return QStringLiteral("environ 1 h");
+        return secondes == 0 ? QStringLiteral("environ %1 min").arg(minutes)
+                             : QStringLiteral("environ %1 min %2 s")
+                                   .arg(minutes)
+                                   .arg(secondes, 2, 10, QLatin1Char('0'));
+    }
+    const qint64 m = arrondi(restant / 60, 5);
+    return m % 60 == 0 ? QStringLiteral("environ %1 h").arg(m / 60)
+                       : QStringLiteral("environ %1 h %2 min")
+                             .arg(m / 60)
+                             .arg(m % 60, 2, 10, QLatin1Char('0'));
+}
+
 bool ImpressionListe::Imprime(const Repertoire& rep, FluxImpression& flux, const QString& entete,
                               PlageCellules plage, int copies, const Avancement& avancement)
 {
@@ -57,9 +87,8 @@ bool ImpressionListe::Imprime(const Repertoire& rep, FluxImpression& flux, const
             if (flux.Echec()) return false;
             if (++faites % Pas == 0 && avancement && !avancement(faites)) return false;
         }
-        // The next copy starts at the top of a page of its own, but a page the last
-        // line already started is not left blank.
-        if (copie < copies && !flux.PageVierge()) flux.NouvellePage();
+        // The next copy starts at the top of a page of its own.
+        if (copie < copies) flux.NouvellePage();
     }
     if (avancement && !avancement(faites)) return false;
     return !flux.Echec();

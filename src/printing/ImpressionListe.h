@@ -22,6 +22,10 @@ public:
     // line breaks turned into blanks.
     static QString LigneFiche(const Repertoire& rep, int ligne, int gauche, int droite);
 
+    // How long the rest of a job will take, from the time it took so far for `faites`
+    // rows of `total`: "environ 2 min 10 s"; empty until there is enough to tell.
+    static QString TempsRestant(qint64 ecouleMs, int faites, int total);
+
     // Called every few rows with the rows written so far (all copies counted); false
     // stops the job.
     using Avancement = std::function<bool(int lignesFaites)>;

@@ -19,6 +19,10 @@ struct PageImprimee {
     };
 
     QString titre; // the band's text
+    // Where the person's name is in the title: shortened first, with "…", when the
+    // title is wider than its band. -1: no name.
+    int debutNom = -1;
+    int longueurNom = 0;
     QSize taille{624, 352};
     std::vector<Element> elements; // in the page's control order
     QRect cadrePhoto{472, 8, 137, 137};

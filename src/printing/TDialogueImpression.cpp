@@ -3,6 +3,7 @@
 #include "ui/TMessage.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -125,6 +126,7 @@ bool TDialogueImpression::Choisit(ChoixImpression& choix, int options)
     m_imprimantes->blockSignals(false);
     ImprimanteChangee();
     m_fichier->setText(choix.fichierPdf);
+    m_dossierPropose = QFileInfo(choix.fichierPdf).absolutePath();
     m_etendue->setVisible(options & AvecSelection);
     (choix.selection ? m_selection : m_tout)->setChecked(true);
     m_zoneCopies->setVisible(options & AvecCopies);
@@ -147,6 +149,8 @@ void TDialogueImpression::accept()
             return;
         }
         if (QFileInfo(chemin).suffix().isEmpty()) chemin += QStringLiteral(".pdf");
+        // A bare name goes into the folder proposed, not the program's working folder.
+        if (QFileInfo(chemin).isRelative()) chemin = QDir(m_dossierPropose).filePath(chemin);
         const QFileInfo info(chemin);
         if (!info.absoluteDir().exists()) {
             TMessage::Erreur(

@@ -25,7 +25,8 @@ public:
     explicit TDialogueImpression(QWidget* parent = nullptr);
 
     // Shows the dialog starting from `choix` (its printer when installed, its PDF
-    // name); true on "OK" with the user's choice in `choix`.
+    // name); true on "OK" with the user's choice in `choix`. A PDF named without a
+    // folder goes into the folder of the name proposed.
     bool Choisit(ChoixImpression& choix, int options);
 
     // The printers of the system; empty when none is installed.
@@ -56,4 +57,5 @@ private:
     QSpinBox* m_copies;
     QPushButton* m_ok;
     QPushButton* m_annuler;
+    QString m_dossierPropose;
 };

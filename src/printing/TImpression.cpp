@@ -2,6 +2,7 @@
 
 #include "records/CheminsPhoto.h"
 
+#include "mainwindow/TDocument.h"
 #include "mainwindow/TFiche.h"
 #include "mainwindow/TGrille.h"
 #include "mainwindow/TPagesFiche.h"
@@ -17,12 +18,14 @@
 #include "records/CodePage.h"
 #include "ui/CurseurOccupe.h"
 #include "ui/TMessage.h"
+#include "ui/TitreFiche.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFontDialog>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -135,7 +138,10 @@ void TImpression::Echec(const QString& raison)
 bool TImpression::ImprimeListe()
 {
     m_fiche.ValideSaisieGrille();
+    const PlageCellules bloc = PlageGrille();
     ChoixImpression choix = ChoixPropose();
+    // A block of cells selected is what the dialog proposes, as the button's hint says.
+    choix.selection = !bloc.UneCellule();
     if (!ChoisitImpression(choix,
                            TDialogueImpression::AvecSelection | TDialogueImpression::AvecCopies))
         return false;
@@ -146,7 +152,7 @@ bool TImpression::ImprimeListe()
     const Repertoire& rep = m_fiche.Rep();
     const QString titre = ImpressionListe::Entete(rep.FichierCourant(), false);
     const QString entete = ImpressionListe::Entete(rep.FichierCourant(), choix.selection);
-    const PlageCellules plage = ImpressionListe::PlageImprimee(rep, PlageGrille(), choix.selection);
+    const PlageCellules plage = ImpressionListe::PlageImprimee(rep, bloc, choix.selection);
     const int copies = std::max(choix.copies, 1);
 
     QPrinter imprimante(QPrinter::HighResolution);
@@ -165,20 +171,33 @@ bool TImpression::ImprimeListe()
     }
     QPainter& peintre = travail.Peintre();
     peintre.setFont(police);
-    SurfacePeintre surface(peintre, imprimante);
+    SurfacePeintre surface(peintre, travail.Device(),
+                           [&travail] { return travail.NouvellePage(); });
     FluxImpression flux(surface);
 
+    const int total = plage.NbLignes() * copies;
     QProgressDialog progression(QString::fromUtf8("Impression de la liste..."),
-                                QStringLiteral("Annuler"), 0, plage.NbLignes() * copies, &m_fiche);
+                                QStringLiteral("Annuler"), 0, total, &m_fiche);
     progression.setWindowTitle(QStringLiteral("Impression"));
     progression.setWindowModality(Qt::WindowModal);
     progression.setMinimumDuration(DelaiProgression);
     progression.setAutoReset(false);
     progression.setAutoClose(false);
     QScopedValueRollback<QProgressDialog*> enCours(m_progression, &progression);
+    QElapsedTimer chrono;
+    chrono.start();
+    qint64 dernier = -1000;
     const auto avancement = [&](int faites) {
-        progression.setLabelText(
-            QString::fromUtf8("Impression de la liste : page %1").arg(flux.Pages()));
+        // Ten times a second is enough for the eye and for the "Annuler" button;
+        // repainting the box more often would slow a long list down.
+        const qint64 maintenant = chrono.elapsed();
+        if (maintenant - dernier < 100 && faites < total) return true;
+        dernier = maintenant;
+        QString texte = QString::fromUtf8("Impression de la liste : page %1").arg(flux.Pages());
+        const QString restant = ImpressionListe::TempsRestant(maintenant, faites, total);
+        texte += QString::fromUtf8("\nTemps restant : %1")
+                     .arg(restant.isEmpty() ? QString::fromUtf8("calcul en cours…") : restant);
+        progression.setLabelText(texte);
         progression.setValue(faites);
         QCoreApplication::processEvents();
         return !progression.wasCanceled();
@@ -194,19 +213,32 @@ bool TImpression::ImprimeListe()
         return false;
     }
     if (!fini) {
+        const QString pourquoi = travail.Raison();
         travail.Abandonne();
-        Echec(QString::fromUtf8("L'imprimante n'a pas pu passer à la page suivante."));
+        Echec(pourquoi);
         return false;
     }
     {
         CurseurOccupe occupe;
+        progression.setLabelText(QString::fromUtf8("Impression de la liste : fin du document"));
         raison = travail.Termine();
     }
+    progression.close();
     if (!raison.isEmpty()) {
         Echec(raison);
         return false;
     }
+    DitFichierPdf(travail, QString::fromUtf8("La liste"));
     return true;
+}
+
+void TImpression::DitFichierPdf(const TravailImpression& travail, const QString& quoi)
+{
+    if (travail.FichierPdf().isEmpty()) return;
+    TMessage::Information(&m_fiche,
+                          QString::fromUtf8("%1 a été enregistrée dans le fichier « %2 ».")
+                              .arg(quoi, QDir::toNativeSeparators(travail.FichierPdf())),
+                          QStringLiteral("Impression"));
 }
 
 namespace
@@ -256,6 +288,16 @@ PageImprimee TImpression::Releve() const
 
     PageImprimee r;
     r.titre = m_fiche.windowTitle() + QString::fromUtf8(suffixes[index]);
+    {
+        // The caption ends with the person's name in brackets.
+        const QString debut = TitreFiche::Debut(m_fiche.Rep(), m_fiche.LigneCourante(),
+                                                m_fiche.Document()->LectureSeule());
+        const QString legende = m_fiche.windowTitle();
+        if (legende.startsWith(debut) && legende.endsWith(QLatin1Char(']'))) {
+            r.debutNom = static_cast<int>(debut.size());
+            r.longueurNom = static_cast<int>(legende.size() - debut.size() - 1);
+        }
+    }
     r.taille = page->minimumSize();
     r.cadrePhoto = pages->CadrePhoto()->geometry();
     // Only a bare name, inside the images folder, is ever opened; the print reads the
@@ -300,25 +342,25 @@ bool TImpression::ImprimeFiche()
     if (!ChoisitImpression(choix, 0)) return false;
     m_dernierChoix.imprimante = choix.imprimante;
 
-    CurseurOccupe occupe;
-    QCoreApplication::processEvents(); // the window repaints under the closed dialog
     QPrinter imprimante(QPrinter::HighResolution);
     choix.Applique(imprimante);
     imprimante.setDocName(QString::fromUtf8("Carnet d'adresses : Fiche"));
     imprimante.setPageOrientation(QPageLayout::Portrait);
-    const PageImprimee page = Releve();
-
     TravailImpression travail(imprimante);
     QString raison;
-    if (!travail.Commence(&raison)) {
-        Echec(raison);
-        return false;
+    {
+        CurseurOccupe occupe;
+        QCoreApplication::processEvents(); // the window repaints under the closed dialog
+        const PageImprimee page = Releve();
+        if (travail.Commence(&raison)) {
+            DessineFiche(travail.Peintre(), page);
+            raison = travail.Termine();
+        }
     }
-    DessineFiche(travail.Peintre(), page);
-    raison = travail.Termine();
     if (!raison.isEmpty()) {
         Echec(raison);
         return false;
     }
+    DitFichierPdf(travail, QString::fromUtf8("La fiche"));
     return true;
 }

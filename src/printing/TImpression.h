@@ -15,6 +15,7 @@ class QProgressDialog;
 class TCopyOpt;
 class TDialogueImpression;
 class TFiche;
+class TravailImpression;
 
 // The copy and print commands of the main window: "&Copie intelligente..." /
 // "&Copier" and "&Imprimer la fiche courante..." / "&Imprimer...", with their tool
@@ -57,6 +58,8 @@ public:
 private:
     ChoixImpression ChoixPropose() const;
     void Echec(const QString& raison);
+    // After a PDF was written: where it is.
+    void DitFichierPdf(const TravailImpression& travail, const QString& quoi);
 
     static void MetDansPressePapiers(const std::string& octets);
 

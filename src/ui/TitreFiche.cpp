@@ -34,9 +34,14 @@ QString TitreFiche::Compose(const Repertoire& rep, int ligne, bool lectureSeule)
                 personne = personne.left(LongueurPersonne) + QChar(0x2026);
         }
     }
-    // One pass: a "%" in a file or person name must not be taken for a placeholder.
-    return QString::fromUtf8("Carnet d'adresses \"%1\"%2 - Fiche n°%3/%4 [%5]")
+    return Debut(rep, ligne, lectureSeule) + personne + QLatin1Char(']');
+}
+
+QString TitreFiche::Debut(const Repertoire& rep, int ligne, bool lectureSeule)
+{
+    // One pass: a "%" in a file name must not be taken for a placeholder.
+    return QString::fromUtf8("Carnet d'adresses \"%1\"%2 - Fiche n°%3/%4 [")
         .arg(NomCourt(rep.FichierCourant()),
              lectureSeule ? QString::fromUtf8(" (lecture seule)") : QString(),
-             QString::number(ligne), QString::number(rep.NbFiches()), personne);
+             QString::number(ligne), QString::number(rep.NbFiches()));
 }

@@ -17,6 +17,8 @@ public:
     // The person's part is cut to LongueurPersonne characters, then "…". A book open
     // read-only says so after its name: Carnet d'adresses "amis" (lecture seule) - ...
     static QString Compose(const Repertoire& rep, int ligne, bool lectureSeule = false);
+    // What comes before the person's part: Carnet d'adresses "amis" - Fiche n°3/12 [
+    static QString Debut(const Repertoire& rep, int ligne, bool lectureSeule = false);
 
     // A cell's text as handed to the window system: at most `max` characters, then
     // "…". The window system refuses texts of many megabytes (and a caption that

@@ -7,6 +7,8 @@
 #include "mainwindow/TOngletsAZ.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QTabWidget>
@@ -84,6 +86,46 @@ private slots:
         QCOMPARE(f->PageControl()->currentIndex(), int(TFiche::PageProfessionnel));
     }
 
+    // "Ajouter" from the quick-search box: the keys typed next fill the new record,
+    // in the first field of the page shown, or the new row's first cell on the list.
+    void ajouterDonneLeClavierALaNouvelleFiche_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("colonne");
+        QTest::newRow("Privé: the civility") << int(TFiche::PagePrive) << int(Civil);
+        QTest::newRow("Professionnel: the company")
+            << int(TFiche::PageProfessionnel) << int(Societe);
+        QTest::newRow("Banque: the bank") << int(TFiche::PageBanque) << int(Banque);
+        QTest::newRow("Liste: the surname") << int(TFiche::PageListe) << int(Nom);
+    }
+
+    void ajouterDonneLeClavierALaNouvelleFiche()
+    {
+        QFETCH(int, page);
+        QFETCH(int, colonne);
+        Fenetre f(m_dossier.path(), LivreSur(Livre({"Martin", "Dupont"})));
+        f->PageControl()->setCurrentIndex(page);
+        QApplication::setActiveWindow(f.fiche.get());
+        QVERIFY(QTest::qWaitForWindowActive(f.fiche.get()));
+        f->EditRecherche()->setFocus();
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f->EditRecherche()));
+
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(f.Ligne(), 3);
+        // Each key where the keyboard is at that moment: on the list, the first key
+        // opens the cell's editor, which takes the next ones.
+        for (const QChar c : QStringLiteral("Zorro"))
+            QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+        if (page == TFiche::PageListe) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QApplication::processEvents();
+        }
+        QCOMPARE(f->Rep().CelluleStr(colonne, 3), std::string("Zorro"));
+        QCOMPARE(f->Rep().CelluleStr(colonne, 2), colonne == Nom ? std::string("Dupont") : "");
+        QCOMPARE(f->EditRecherche()->currentText(), QString());
+        QCOMPARE(f.Ligne(), 3);
+    }
+
     void supprimerSurLaListe_data()
     {
         QTest::addColumn<int>("courante");
@@ -157,6 +199,28 @@ private slots:
         QTest::keyClicks(nom, "Bernard");
         QCOMPARE(az->currentIndex(), 1);
         QVERIFY(f.Titre().endsWith("[ Bernard]"));
+    }
+
+    // Lower-case initials at both ends of the alphabet have their tabs; the bytes
+    // just outside "a".."z" and "A".."Z" have none.
+    void initialesMinusculesAuxBouts()
+    {
+        Fenetre f(m_dossier.path(),
+                  LivreSur(Livre({"`accent", "{accolade", "@arobase", "[crochet", "Martin", "zola",
+                                  QString::fromUtf8("andré")})));
+        TOngletsAZ* az = f->BandeAZ();
+        QStringList tabs;
+        for (int i = 0; i < 26; ++i)
+            if (!az->tabText(i).isEmpty()) tabs << az->tabText(i);
+        QCOMPARE(tabs, (QStringList{"A", "M", "Z"}));
+        QTest::mouseClick(az, Qt::LeftButton, {}, az->tabRect(25).center());
+        QCOMPARE(f.Ligne(), 6);
+        QTest::mouseClick(az, Qt::LeftButton, {}, az->tabRect(0).center());
+        QCOMPARE(f.Ligne(), 7);
+        QCOMPARE(az->currentIndex(), 0);
+        // Shown by the program, a lower-case name selects its tab too.
+        f->AllerA(0, 6);
+        QCOMPARE(az->currentIndex(), 25);
     }
 
     // A book using all 26 initials has 26 tabs, the last record's letter included.

@@ -14,20 +14,30 @@ public:
 
     int LargeurPage() const override { return m_largeur; }
     int HauteurPage() const override { return m_hauteur; }
-    int Largeur(const QString& texte, int longueur = -1) const override
-    {
-        const int n = longueur < 0 ? int(texte.size()) : longueur;
-        int l = 0;
-        for (int i = 0; i < n; ++i)
-            l += texte.at(i) == QLatin1Char('W') ? 20 : texte.at(i) == QLatin1Char('i') ? 9 : 10;
-        return l;
-    }
-    int Hauteur(const QString&) const override { return 12; }
     int LargeurMoyenne() const override { return 10; }
     int HauteurCaractere() const override { return 15; }
-    void Dessine(int x, int y, const QString& texte) override
+    int HauteurTexte() const override { return 12; }
+    void Compose(const QString& texte) override { m_texte = texte; }
+    int Tient(int debut, int fin, int largeur, int& largeurTexte) override
     {
-        traces << QStringLiteral("%1:%2,%3:%4").arg(m_page).arg(x).arg(y).arg(texte);
+        largeurTexte = 0;
+        int n = 0;
+        for (int i = debut; i < fin; ++i) {
+            const QChar c = m_texte.at(i);
+            const int l = c == QLatin1Char('W') ? 20 : c == QLatin1Char('i') ? 9 : 10;
+            if (largeurTexte + l > largeur) break;
+            largeurTexte += l;
+            ++n;
+        }
+        return n;
+    }
+    void Dessine(int x, int y, int debut, int longueur) override
+    {
+        traces << QStringLiteral("%1:%2,%3:%4")
+                      .arg(m_page)
+                      .arg(x)
+                      .arg(y)
+                      .arg(m_texte.mid(debut, longueur));
     }
     bool NouvellePage() override
     {
@@ -39,6 +49,7 @@ public:
     bool refuseLesPages = false;
 
 private:
+    QString m_texte;
     int m_largeur;
     int m_hauteur;
     int m_page = 1;

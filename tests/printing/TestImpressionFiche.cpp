@@ -17,8 +17,10 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cmath>
 
 using namespace Qt::StringLiterals;
 
@@ -92,6 +94,13 @@ class TestImpressionFiche : public QObject
         p.Fiche()->PageControl()->setCurrentIndex(page);
         QCoreApplication::processEvents();
         if (!p.Impression()->Imprimer1Click()) return {};
+        // The job ends by telling where the PDF went; nothing else is said.
+        [&] {
+            QCOMPARE(TMessage::Historique().size(), size_t(1));
+            QCOMPARE(TMessage::DernierTexte(),
+                     u"La fiche a été enregistrée dans le fichier « %1 »."_s.arg(m_pdf));
+        }();
+        TMessage::Historique().clear();
         if (qEnvironmentVariableIsSet("CARNET_CAPTURES")) {
             const QString dossier = qEnvironmentVariable("CARNET_CAPTURES");
             QFile::remove(dossier + u"/fiche%1.pdf"_s.arg(page));
@@ -424,6 +433,177 @@ private slots:
             surface.copy(attendu.adjusted(-60, -60, 60, 60))
                 .save(qEnvironmentVariable("CARNET_CAPTURES") +
                       u"/photo-%1x%2.png"_s.arg(taille.width()).arg(taille.height()));
+    }
+
+    // The whole "Privé" page on a device whose two resolutions differ (300 dots per
+    // inch across, 600 down, under a 96-pixel window: 3.125 and 6.25 dots a pixel):
+    // every box, caption, text, notes line and the title where the layout's numbers
+    // put them, worked out here from the page's table with each axis's own factor:
+    //   ox = round((2000 - 624 * 3.125) / 2) = 25, oy = round((3000 - 352 * 6.25) / 2)
+    //   = 400, oy2 = 400 + round(30 * 6.25) = 588 (187.5 rounds to 188).
+    void pageResolutionsInegales()
+    {
+        Repertoire rep;
+        for (int c : {Civil, Prenom, Nom, Adresse1, Adresse2, CP, Ville, Pays, Tel, Tel2, Portable,
+                      Fax, Internet, Internet2, Internet3})
+            rep.SetCellule(c, 1, "MHM");
+        rep.SetCellule(Notes, 1, "MHM\r\nHMH");
+        auto p = Demarre(rep);
+        p->Fiche()->PageControl()->setCurrentIndex(TFiche::PagePrive);
+        QCoreApplication::processEvents();
+        QImage image(2000, 6000, QImage::Format_RGB32);
+        image.setDotsPerMeterX(11811);
+        image.setDotsPerMeterY(23622);
+        image.fill(Qt::white);
+        {
+            QPainter peintre(&image);
+            p->Impression()->DessineFiche(peintre, p->Impression()->Releve());
+        }
+        if (qEnvironmentVariableIsSet("CARNET_CAPTURES"))
+            image.copy(0, 350, 2000, 2500)
+                .save(qEnvironmentVariable("CARNET_CAPTURES") + u"/page-300x600.png"_s);
+
+        const auto arrondi = [](double v) { return int(std::nearbyint(v)); }; // half to even
+        const double sx = 3.125, sy = 6.25;
+        const int ox = 25, oy = 400, oy2 = 588;
+        const auto rectangle = [&](int l, int t, int w, int h) {
+            return QRect(ox + arrondi(l * sx), oy2 + arrondi(t * sy), arrondi(w * sx),
+                         arrondi(h * sy));
+        };
+        const auto sombre = [&](QPoint q) { return qGray(image.pixel(q)) < 128; };
+        // A frame: its four corners are drawn, and nothing two dots outside them.
+        const auto cadre = [&](const QRect& r, const char* quoi) {
+            const QPoint coins[] = {r.topLeft(), QPoint(r.left() + r.width(), r.top()),
+                                    QPoint(r.left(), r.top() + r.height()),
+                                    QPoint(r.left() + r.width(), r.top() + r.height())};
+            for (const QPoint c : coins)
+                QVERIFY2(sombre(c), qPrintable(u"%1: %2,%3"_s.arg(quoi).arg(c.x()).arg(c.y())));
+            QVERIFY2(!sombre(r.topLeft() - QPoint(2, 2)) && !sombre(coins[3] + QPoint(2, 2)),
+                     quoi);
+        };
+        // The ink of a text drawn with its top-left corner at `coin`: where the font's
+        // tight box of that text puts it, within two dots.
+        const auto texte = [&](const QRect& zone, QPoint coin, const QFont& police,
+                               const QString& t, const char* quoi) {
+            const QFontMetrics m(police, &image);
+            const QRect serre = m.tightBoundingRect(t);
+            const QPoint attendu(coin.x() + serre.left(), coin.y() + m.ascent() + serre.top());
+            QRect encre;
+            for (int y = zone.top(); y <= zone.bottom(); ++y)
+                for (int x = zone.left(); x <= zone.right(); ++x)
+                    if (qGray(image.pixel(x, y)) < 160) encre |= QRect(x, y, 1, 1);
+            QVERIFY2(!encre.isEmpty() && qAbs(encre.left() - attendu.x()) <= 2 &&
+                         qAbs(encre.top() - attendu.y()) <= 2,
+                     qPrintable(u"%1: ink at %2,%3, expected %4,%5"_s.arg(quoi)
+                                    .arg(encre.left())
+                                    .arg(encre.top())
+                                    .arg(attendu.x())
+                                    .arg(attendu.y())));
+        };
+        QFont normale(u"Arial"_s, 8);
+        QFont grasse(u"Arial"_s, 8);
+        grasse.setBold(true);
+
+        // The title band, the page frame, the photo frame.
+        cadre(QRect(ox, oy, arrondi(624 * sx), arrondi(30 * sy)), "band");
+        cadre(QRect(ox, oy2, arrondi(624 * sx), arrondi(352 * sy)), "page");
+        cadre(rectangle(472, 8, 137, 137), "photo frame");
+
+        // Every box and the text inside it, from its inner corner (left + 2, top + 4).
+        struct Boite {
+            int l, t, w, h;
+            const char* quoi;
+        };
+        const Boite boites[] = {
+            {16, 24, 137, 21, "Civil"},      {168, 24, 121, 21, "Prenom"},
+            {312, 24, 129, 21, "Nom"},       {16, 72, 425, 21, "Adresse1"},
+            {16, 120, 425, 21, "Adresse2"},  {16, 168, 65, 21, "CP"},
+            {100, 168, 165, 21, "Ville"},    {280, 168, 161, 21, "Pays"},
+            {472, 168, 137, 21, "Tel"},      {16, 216, 185, 21, "Internet"},
+            {472, 216, 137, 21, "Tel2"},     {472, 264, 137, 21, "Portable"},
+            {16, 268, 185, 21, "Internet2"}, {16, 316, 185, 21, "Internet3"},
+            {472, 316, 137, 21, "Fax"}};
+        for (const Boite& b : boites) {
+            const QRect r = rectangle(b.l, b.t, b.w, b.h);
+            cadre(r, b.quoi);
+            const QPoint coin(ox + arrondi((b.l + 2) * sx), oy2 + arrondi((b.t + 4) * sy));
+            texte(r.adjusted(2, 2, -2, -2), coin, normale, u"MHM"_s, b.quoi);
+        }
+        // The notes: the box, then its first line from (left + round(2 sx), top +
+        // round(2 sy)) = (+6, +12).
+        const QRect notes = rectangle(224, 215, 217, 122);
+        cadre(notes, "Notes");
+        const int lh = QFontMetrics(normale, &image).height();
+        texte(QRect(notes.left() + 2, notes.top() + 2, notes.width() - 4, lh + 8),
+              notes.topLeft() + QPoint(6, 12), normale, u"MHM"_s, "notes line 1");
+
+        // Captions, in bold, from their rectangle's corner.
+        struct Libelle {
+            int l, t, w, h;
+            QString texte;
+        };
+        const Libelle libelles[] = {{16, 8, 39, 13, u"Civilité"_s},
+                                    {312, 8, 26, 13, u"Nom"_s},
+                                    {16, 56, 101, 13, u"Adresse (1° ligne)"_s},
+                                    {100, 152, 25, 13, u"Ville"_s},
+                                    {472, 248, 48, 13, u"Portable"_s},
+                                    {224, 200, 34, 13, u"Notes"_s}};
+        for (const Libelle& l : libelles) {
+            const QRect r = rectangle(l.l, l.t, l.w, l.h);
+            texte(r.adjusted(-3, -3, 40, 3), r.topLeft(), grasse, l.texte,
+                  qPrintable(l.texte));
+        }
+
+        // The title, centred in the band both ways: top oy + round((187.5 - th) / 2).
+        const QFontMetrics titre(grasse, &image);
+        const QString texteTitre = p->Fiche()->windowTitle() + u" - Coordonnées privées"_s;
+        const int tw = titre.horizontalAdvance(texteTitre);
+        const QPoint coinTitre(ox + arrondi((624 * sx - tw) / 2),
+                               oy + arrondi((30 * sy - titre.height()) / 2));
+        texte(QRect(ox + 2, oy + 2, arrondi(624 * sx) - 4, arrondi(30 * sy) - 4), coinTitre,
+              grasse, texteTitre, "title");
+    }
+
+    // A name too long for the title band is shortened with "…": the title stays in
+    // its band, its start and its end whole.
+    void titreLong()
+    {
+        if (QStandardPaths::findExecutable(u"pdftotext"_s).isEmpty())
+            QSKIP("pdftotext (poppler-utils) missing: the title's place cannot be measured");
+        Repertoire rep;
+        rep.SetCellule(Prenom, 1, std::string(150, 'J'));
+        rep.SetCellule(Nom, 1, "Dupont-" + std::string(120, 'W'));
+        auto p = Demarre(rep);
+        const QList<Mot> mots = Imprime(*p, TFiche::PagePrive);
+        QVERIFY(!mots.isEmpty());
+
+        QPrinter imprimante(QPrinter::HighResolution);
+        imprimante.setOutputFormat(QPrinter::PdfFormat);
+        const double s = 1200.0 / p->Fiche()->logicalDpiX();
+        const double marge = imprimante.pageLayout().paintRectPixels(1200).left();
+        // The band, in points: from ox to ox + 624 s, ox = (width - 624 s) / 2.
+        const double gauche = (marge + (imprimante.width() - 624 * s) / 2) * 72 / 1200;
+        const double droite = gauche + 624 * s * 72 / 1200;
+        double premier = 1e9, dernier = -1e9, haut = 1e9;
+        QStringList titre;
+        for (const Mot& m : mots)
+            haut = std::min(haut, m.boite.top());
+        for (const Mot& m : mots)
+            if (m.boite.top() < haut + 2) {
+                titre << m.texte;
+                premier = std::min(premier, m.boite.left());
+                dernier = std::max(dernier, m.boite.right());
+            }
+        QVERIFY2(premier > gauche && dernier < droite,
+                 qPrintable(u"%1 .. %2 outside %3 .. %4: %5"_s.arg(premier)
+                                .arg(dernier)
+                                .arg(gauche)
+                                .arg(droite)
+                                .arg(titre.join(' '))));
+        const QString ligne = titre.join(' ');
+        QVERIFY2(ligne.startsWith(u"Carnet d'adresses \"Amis\" - Fiche n°1/1 [JJJ"_s),
+                 qPrintable(ligne));
+        QVERIFY2(ligne.endsWith(u"…] - Coordonnées privées"_s), qPrintable(ligne));
     }
 
     // The photo prints at the place of the "Privé" frame whichever page is printed;

@@ -15,6 +15,7 @@
 #include "ui/ImpressionSure.h"
 #include "ui/TMessage.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -25,10 +26,14 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <functional>
+#include <sys/resource.h>
 
 using namespace Qt::StringLiterals;
 
@@ -46,6 +51,34 @@ QString Commande(const QString& programme, const QStringList& arguments)
     p.start(programme, arguments);
     p.waitForFinished(60000);
     return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// The poppler tool the check needs, or why the test cannot make it.
+QString OutilManquant(const QStringList& outils)
+{
+    for (const QString& o : outils)
+        if (QStandardPaths::findExecutable(o).isEmpty())
+            return o + u" (poppler-utils) missing: the PDF cannot be read back"_s;
+    return {};
+}
+
+#define OUTILS(...)                                                                                \
+    do {                                                                                           \
+        const QString manque = OutilManquant({__VA_ARGS__});                                       \
+        if (!manque.isEmpty()) QSKIP(qPrintable(manque));                                          \
+    } while (false)
+
+// A book of `n` records whose surnames are Nom1, Nom2..., written beside the tests'
+// other files.
+QString EcritLivre(const QString& chemin, int n)
+{
+    Repertoire rep;
+    rep.SetNbLignes(n + 1);
+    for (int r = 1; r <= n; ++r) {
+        rep.SetCellule(Nom, r, CodePage::Octets(u"Nom%1"_s.arg(r)));
+        rep.SetCellule(Ville, r, CodePage::Octets(u"Besançon"_s));
+    }
+    return FichierRep::EcritRepertoire(chemin, rep);
 }
 
 int NbPages(const QString& pdf)
@@ -84,6 +117,11 @@ private slots:
         QTest::addColumn<QStringList>("traces");
         QTest::addColumn<QPoint>("position");
         const QSize large(200, 1000);
+        QTest::newRow("a page break on a page still blank turns no sheet")
+            << large << QStringList{u"§"_s, u"\fa"_s} << QStringList{u"1:0,0:a"_s} << QPoint(10, 0);
+        QTest::newRow("two form feeds turn one sheet")
+            << large << QStringList{u"a\f\fb"_s} << QStringList{u"1:0,0:a"_s, u"2:0,0:b"_s}
+            << QPoint(10, 0);
         QTest::newRow("a line, then the next below it, 2 dots apart")
             << large << QStringList{u"abc"_s, u"¶"_s, u"de"_s}
             << QStringList{u"1:0,0:abc"_s, u"1:0,14:de"_s} << QPoint(20, 14);
@@ -152,6 +190,9 @@ private slots:
         }
         QCOMPARE(surface.traces, traces);
         QCOMPARE(QPoint(f.X(), f.Y()), position);
+        // Pages begun: those something was drawn on.
+        const int pages = traces.isEmpty() ? 1 : traces.last().section(':', 0, 0).toInt();
+        QCOMPARE(f.Pages(), pages);
     }
 
     void lignes()
@@ -197,6 +238,57 @@ private slots:
         refus.refuseLesPages = true;
         FluxImpression h(refus);
         QVERIFY(!ImpressionListe::Imprime(rep, h, u"T"_s, {1, 300, 0, 0}, 1));
+    }
+
+    // Copies ending at a page break: each copy starts at the top of the next page,
+    // with no blank sheet between them and none after the last.
+    void copiesAuSautDePage()
+    {
+        Repertoire rep;
+        rep.SetCellule(Nom, 1, "Dupont");
+        // 50 dots high: the heading at 0, the record at 29; its line end takes y to 43,
+        // past 50 - 2 x 14: the page is full, and the empty line after it falls on a
+        // page nothing was drawn on yet.
+        SurfaceFactice surface(1000, 50);
+        FluxImpression f(surface);
+        QVERIFY(ImpressionListe::Imprime(rep, f, u"T"_s, {1, 1, Nom, Nom}, 3));
+        QCOMPARE(surface.traces,
+                 (QStringList{u"1:0,0:T"_s, u"1:0,29:Dupont "_s, u"2:0,0:T"_s, u"2:0,29:Dupont "_s,
+                              u"3:0,0:T"_s, u"3:0,29:Dupont "_s}));
+        QCOMPARE(f.Pages(), 3);
+        // The same with room to spare: each copy still on a page of its own.
+        SurfaceFactice haute(1000, 1000);
+        FluxImpression g(haute);
+        QVERIFY(ImpressionListe::Imprime(rep, g, u"T"_s, {1, 1, Nom, Nom}, 2));
+        QCOMPARE(haute.traces, (QStringList{u"1:0,0:T"_s, u"1:0,29:Dupont "_s, u"2:0,0:T"_s,
+                                            u"2:0,29:Dupont "_s}));
+    }
+
+    void tempsRestant_data()
+    {
+        QTest::addColumn<qint64>("ecoule");
+        QTest::addColumn<int>("faites");
+        QTest::addColumn<int>("total");
+        QTest::addColumn<QString>("texte");
+        QTest::newRow("under a second: not yet") << qint64(900) << 10 << 100 << QString();
+        QTest::newRow("nothing done yet") << qint64(5000) << 0 << 100 << QString();
+        QTest::newRow("2 s left: by fives") << qint64(2000) << 50 << 100 << u"environ 5 s"_s;
+        QTest::newRow("30 s") << qint64(10000) << 25 << 100 << u"environ 30 s"_s;
+        QTest::newRow("57 s: a minute") << qint64(57000) << 50 << 100 << u"environ 1 min"_s;
+        QTest::newRow("90 s") << qint64(10000) << 10 << 100 << u"environ 1 min 30 s"_s;
+        QTest::newRow("986 s: by tens") << qint64(9960) << 1 << 100 << u"environ 16 min 30 s"_s;
+        QTest::newRow("5940 s: by five minutes")
+            << qint64(60000) << 1 << 100 << u"environ 1 h 40 min"_s;
+        QTest::newRow("3 h") << qint64(3000) << 1 << 3601 << u"environ 3 h"_s;
+        QTest::newRow("all done") << qint64(4000) << 100 << 100 << u"environ 5 s"_s;
+    }
+    void tempsRestant()
+    {
+        QFETCH(qint64, ecoule);
+        QFETCH(int, faites);
+        QFETCH(int, total);
+        QFETCH(QString, texte);
+        QCOMPARE(ImpressionListe::TempsRestant(ecoule, faites, total), texte);
     }
 
     void dialogue()
@@ -247,6 +339,7 @@ private slots:
     // landscape pages, two copies; a cancelled or failed job leaves the file as it was.
     void travailPdf()
     {
+        OUTILS(u"pdftotext"_s, u"pdfinfo"_s);
         Repertoire rep;
         rep.SetNbLignes(1201);
         for (int r = 1; r <= 1200; ++r) {
@@ -295,6 +388,12 @@ private slots:
         QCOMPARE(pdfProposes, QStringList{m_dossier->filePath(u"Amis.pdf"_s)});
         QCOMPARE(policeProposee, g->font().family());
         QCOMPARE(NbPages(pdf), 2);
+        // Where the file went is told once it is written.
+        QCOMPARE(TMessage::Historique().size(), size_t(1));
+        QCOMPARE(TMessage::Historique().back().titre, u"Impression"_s);
+        QCOMPARE(TMessage::DernierTexte(),
+                 u"La liste a été enregistrée dans le fichier « %1 »."_s.arg(pdf));
+        TMessage::Historique().clear();
         const QString texte = Commande(u"pdftotext"_s, {u"-layout"_s, pdf, u"-"_s});
         QVERIFY2(texte.contains(u"Carnet d'adresses : Répertoire Amis (sélection)"_s),
                  qPrintable(texte));
@@ -311,6 +410,7 @@ private slots:
             QFile::copy(pdf, qEnvironmentVariable("CARNET_CAPTURES") + u"/liste.pdf"_s);
         QVERIFY2(pages > 20, qPrintable(QString::number(pages)));
         QVERIFY(Commande(u"pdftotext"_s, {pdf, u"-"_s}).contains(u"Nom1200"_s));
+        TMessage::Historique().clear();
         QFile avant(pdf);
         QVERIFY(avant.open(QIODevice::ReadOnly));
         const QByteArray octets = avant.readAll();
@@ -337,6 +437,122 @@ private slots:
         QCOMPARE(QDir(m_dossier->path()).entryList(QDir::Files | QDir::Hidden),
                  (QStringList{u".~carnet.Amis.REP.lock"_s, u"Amis.REP"_s, u"liste.pdf"_s}));
         QVERIFY(!f->Rep().Modifie());
+    }
+
+    // The list page of a book of `n` records, with the print command ready.
+    std::unique_ptr<BancImpression> Liste(int n)
+    {
+        const QString livre = m_dossier->filePath(u"Amis.REP"_s);
+        [&] { QCOMPARE(EcritLivre(livre, n), QString()); }();
+        auto p = std::make_unique<BancImpression>(m_dossier->filePath(u"c.ini"_s),
+                                                  m_dossier->path() + '/', QStringList{livre});
+        p->Fiche()->show();
+        p->Fiche()->PageControl()->setCurrentIndex(TFiche::PageListe);
+        p->Impression()->ChoisitPolice = [](QFont&) { return true; };
+        return p;
+    }
+
+    // Runs `action` on the print dialog once it is open and has the keyboard.
+    static void DansLeDialogue(QObject* contexte, std::function<void(TDialogueImpression*)> action)
+    {
+        QTimer::singleShot(0, contexte, [action] {
+            auto* d = qobject_cast<TDialogueImpression*>(QApplication::activeModalWidget());
+            QVERIFY(d);
+            QApplication::setActiveWindow(d);
+            QVERIFY(QTest::qWaitForWindowActive(d));
+            action(d);
+        });
+    }
+
+    // A PDF named without a folder goes into the folder proposed (the book's), not
+    // the program's working folder, and the end of the job says where it went.
+    void pdfSansDossier()
+    {
+        auto p = Liste(30);
+        QTemporaryDir ailleurs;
+        const QString avant = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(ailleurs.path()));
+        DansLeDialogue(p->Fiche(), [](TDialogueImpression* d) {
+            d->Fichier()->setFocus();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(QApplication::focusWidget(), u"nu"_s);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        });
+        const bool imprime = p->Impression()->Imprimer1Click();
+        QDir::setCurrent(avant);
+        QVERIFY2(imprime, qPrintable(TMessage::DernierTexte()));
+        const QString attendu = m_dossier->filePath(u"nu.pdf"_s);
+        QVERIFY(QFile::exists(attendu));
+        QCOMPARE(QDir(ailleurs.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(TMessage::DernierTexte(),
+                 u"La liste a été enregistrée dans le fichier « %1 »."_s.arg(attendu));
+    }
+
+    // With a block of cells selected the dialog proposes the selection, and printing
+    // it prints that block; with one cell it proposes the whole list.
+    void selectionProposee()
+    {
+        OUTILS(u"pdftotext"_s);
+        auto p = Liste(30);
+        TGrille* g = p->Fiche()->Grille();
+        QList<bool> proposees;
+        const auto regarde = [&](bool imprime) {
+            DansLeDialogue(p->Fiche(), [&, imprime](TDialogueImpression* d) {
+                proposees << d->Selection()->isChecked();
+                (imprime ? d->BoutonOk() : d->BoutonAnnuler())->click();
+            });
+            return p->Impression()->Imprimer1Click();
+        };
+        g->SetCelluleCourante(Nom, 3);
+        QVERIFY(!regarde(false));
+        g->selectionModel()->select(
+            QItemSelection(g->model()->index(1, Nom), g->model()->index(4, Ville)),
+            QItemSelectionModel::ClearAndSelect);
+        QVERIFY2(regarde(true), qPrintable(TMessage::DernierTexte()));
+        QCOMPARE(proposees, (QList<bool>{false, true}));
+        const QString texte =
+            Commande(u"pdftotext"_s, {u"-layout"_s, m_dossier->filePath(u"Amis.pdf"_s), u"-"_s});
+        QVERIFY2(texte.contains(u"Répertoire Amis (sélection)"_s), qPrintable(texte));
+        for (int r = 1; r <= 7; ++r)
+            QVERIFY2(texte.contains(QRegularExpression(u"Nom%1 +Besançon"_s.arg(r))) ==
+                         (r >= 2 && r <= 5),
+                     qPrintable(QString::number(r) + ' ' + texte));
+    }
+
+    // A PDF the disk cannot hold (here a file-size limit, as a full disk or a quota):
+    // the job stops and says why, with the system's reason, and leaves no file, no
+    // temporary file. Large enough to fail while the pages are written, and small.
+    void disquePlein_data()
+    {
+        QTest::addColumn<int>("fiches");
+        QTest::addColumn<int>("limite");
+        QTest::newRow("while the pages are written") << 6000 << 16384;
+        QTest::newRow("at the end of the document") << 40 << 2048;
+    }
+    void disquePlein()
+    {
+        QFETCH(int, fiches);
+        QFETCH(int, limite);
+        auto p = Liste(fiches);
+        const QString pdf = m_dossier->filePath(u"liste.pdf"_s);
+        p->Impression()->ChoisitImpression = [&](ChoixImpression& c, int) {
+            c.imprimante.clear();
+            c.fichierPdf = pdf;
+            return true;
+        };
+        rlimit avant{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &avant), 0);
+        rlimit petite = avant;
+        petite.rlim_cur = static_cast<rlim_t>(limite);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &petite), 0);
+        const bool imprime = p->Impression()->Imprimer1Click();
+        setrlimit(RLIMIT_FSIZE, &avant);
+        QVERIFY(!imprime);
+        QCOMPARE(TMessage::DernierTexte(),
+                 u"L'impression a échoué.\n\nLe fichier PDF « %1 » n'a pas pu être écrit : "
+                 "Fichier trop volumineux."_s.arg(pdf));
+        QCOMPARE(QDir(m_dossier->path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{u"Amis.REP"_s});
     }
 
     // A PDF whose end never reached the disk (a full disk the writer did not report)
