@@ -10,6 +10,7 @@
 #include "records/FichierRep.h"
 #include "records/Repertoire.h"
 #include "ui/TMessage.h"
+#include "ui/TitreFiche.h"
 
 #include <QDir>
 #include <QFile>
@@ -478,8 +479,7 @@ private slots:
                                     QPoint(r.left() + r.width(), r.top() + r.height())};
             for (const QPoint c : coins)
                 QVERIFY2(sombre(c), qPrintable(u"%1: %2,%3"_s.arg(quoi).arg(c.x()).arg(c.y())));
-            QVERIFY2(!sombre(r.topLeft() - QPoint(2, 2)) && !sombre(coins[3] + QPoint(2, 2)),
-                     quoi);
+            QVERIFY2(!sombre(r.topLeft() - QPoint(2, 2)) && !sombre(coins[3] + QPoint(2, 2)), quoi);
         };
         // The ink of a text drawn with its top-left corner at `coin`: where the font's
         // tight box of that text puts it, within two dots.
@@ -514,15 +514,14 @@ private slots:
             int l, t, w, h;
             const char* quoi;
         };
-        const Boite boites[] = {
-            {16, 24, 137, 21, "Civil"},      {168, 24, 121, 21, "Prenom"},
-            {312, 24, 129, 21, "Nom"},       {16, 72, 425, 21, "Adresse1"},
-            {16, 120, 425, 21, "Adresse2"},  {16, 168, 65, 21, "CP"},
-            {100, 168, 165, 21, "Ville"},    {280, 168, 161, 21, "Pays"},
-            {472, 168, 137, 21, "Tel"},      {16, 216, 185, 21, "Internet"},
-            {472, 216, 137, 21, "Tel2"},     {472, 264, 137, 21, "Portable"},
-            {16, 268, 185, 21, "Internet2"}, {16, 316, 185, 21, "Internet3"},
-            {472, 316, 137, 21, "Fax"}};
+        const Boite boites[] = {{16, 24, 137, 21, "Civil"},      {168, 24, 121, 21, "Prenom"},
+                                {312, 24, 129, 21, "Nom"},       {16, 72, 425, 21, "Adresse1"},
+                                {16, 120, 425, 21, "Adresse2"},  {16, 168, 65, 21, "CP"},
+                                {100, 168, 165, 21, "Ville"},    {280, 168, 161, 21, "Pays"},
+                                {472, 168, 137, 21, "Tel"},      {16, 216, 185, 21, "Internet"},
+                                {472, 216, 137, 21, "Tel2"},     {472, 264, 137, 21, "Portable"},
+                                {16, 268, 185, 21, "Internet2"}, {16, 316, 185, 21, "Internet3"},
+                                {472, 316, 137, 21, "Fax"}};
         for (const Boite& b : boites) {
             const QRect r = rectangle(b.l, b.t, b.w, b.h);
             cadre(r, b.quoi);
@@ -550,18 +549,29 @@ private slots:
                                     {224, 200, 34, 13, u"Notes"_s}};
         for (const Libelle& l : libelles) {
             const QRect r = rectangle(l.l, l.t, l.w, l.h);
-            texte(r.adjusted(-3, -3, 40, 3), r.topLeft(), grasse, l.texte,
-                  qPrintable(l.texte));
+            texte(r.adjusted(-3, -3, 40, 3), r.topLeft(), grasse, l.texte, qPrintable(l.texte));
         }
 
         // The title, centred in the band both ways: top oy + round((187.5 - th) / 2).
+        // Its glyphs follow the vertical resolution, twice the horizontal one here, so
+        // it is shortened to fit: its ink stays inside the band, as far from either end.
         const QFontMetrics titre(grasse, &image);
-        const QString texteTitre = p->Fiche()->windowTitle() + u" - Coordonnées privées"_s;
-        const int tw = titre.horizontalAdvance(texteTitre);
-        const QPoint coinTitre(ox + arrondi((624 * sx - tw) / 2),
-                               oy + arrondi((30 * sy - titre.height()) / 2));
-        texte(QRect(ox + 2, oy + 2, arrondi(624 * sx) - 4, arrondi(30 * sy) - 4), coinTitre,
-              grasse, texteTitre, "title");
+        const QRect bande(ox + 2, oy + 2, arrondi(624 * sx) - 4, arrondi(30 * sy) - 4);
+        QRect encre;
+        for (int y = bande.top(); y <= bande.bottom(); ++y)
+            for (int x = bande.left(); x <= bande.right(); ++x)
+                if (qGray(image.pixel(x, y)) < 160) encre |= QRect(x, y, 1, 1);
+        QVERIFY(!encre.isEmpty());
+        const int gauche = encre.left() - ox, droite = ox + arrondi(624 * sx) - encre.right();
+        QVERIFY2(qAbs(gauche - droite) <= 8 && gauche >= arrondi(4 * sx),
+                 qPrintable(u"title ink from %1 to %2"_s.arg(encre.left()).arg(encre.right())));
+        // Its start stays whole, with the title's tallest glyphs.
+        const QRect serre = titre.tightBoundingRect(TitreFiche::Debut(p->Fiche()->Rep(), 1) +
+                                                    u"MHM MHM] - Coordonnées privées"_s);
+        const int haut =
+            oy + arrondi((30 * sy - titre.height()) / 2) + titre.ascent() + serre.top();
+        QVERIFY2(qAbs(encre.top() - haut) <= 2,
+                 qPrintable(u"title ink at %1, expected %2"_s.arg(encre.top()).arg(haut)));
     }
 
     // A name too long for the title band is shortened with "…": the title stays in

@@ -551,8 +551,9 @@ private slots:
         QCOMPARE(TMessage::DernierTexte(),
                  u"L'impression a échoué.\n\nLe fichier PDF « %1 » n'a pas pu être écrit : "
                  "Fichier trop volumineux."_s.arg(pdf));
+        // Nothing left but the book and its lock.
         QCOMPARE(QDir(m_dossier->path()).entryList(QDir::Files | QDir::Hidden),
-                 QStringList{u"Amis.REP"_s});
+                 (QStringList{u".~carnet.Amis.REP.lock"_s, u"Amis.REP"_s}));
     }
 
     // A PDF whose end never reached the disk (a full disk the writer did not report)
