@@ -315,30 +315,6 @@ void MesureFicheEtCopie(const Repertoire& livre, const QString& dossier)
     impression.Imprimer1Click();
     std::printf("print-record %.4f\n", Secondes(t));
 
-    fiche.PageControl()->setCurrentIndex(TFiche::PageListe);
-    QCoreApplication::processEvents();
-    t.restart();
-    impression.CopieListe();
-    const double secondes = Secondes(t);
-    const qsizetype taille = QGuiApplication::clipboard()->text().size();
-
-    t.restart();
-    std::string texte = "Carnet d'adresses : R\xe9pertoire bench\r\n\r\n";
-    for (int r = 1; r <= livre.NbFiches(); ++r) {
-        const Repertoire::VueLigne vue = livre.Vue(r);
-        for (int c = 0; c < NbColonnes; ++c) {
-            const std::string_view v = vue.Cellule(c);
-            if (v.empty()) continue;
-            texte += v;
-            texte += "\r\n";
-        }
-        texte += "\r\n";
-    }
-    const double plancher = Secondes(t);
-    if (static_cast<size_t>(taille) != texte.size())
-        std::fprintf(stderr, "copie : %lld caractères, %zu attendus\n",
-                     static_cast<long long>(taille), texte.size());
-    Ligne("copy-list", secondes, plancher);
     fiche.Rep().SetModifie(false);
 }
 

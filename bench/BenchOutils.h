@@ -1,8 +1,13 @@
 #pragma once
 
 // What every measure of the benchmark shares: the timer, the line format, the
-// resident memory, the generated book, and the list of measures that other files
-// add (each file registers its own with CARNET_BENCH).
+// resident memory, the generated book, and the lists of measures that each file
+// fills with its own (CARNET_BENCH_PAIRE, CARNET_BENCH).
+//
+// A measure and its floor each run in a fresh process of their own, several
+// times, the best run kept: both start from the same memory state (the first
+// touch of a fresh page costs tens of microseconds here, so a side that reuses
+// pages another just freed would look several times faster).
 #include "records/Repertoire.h"
 
 #include <QElapsedTimer>
@@ -10,7 +15,10 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <memory>
+#include <string>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 inline double Secondes(QElapsedTimer& t)
@@ -35,22 +43,80 @@ inline long RssOctets()
 }
 
 // A book whose fields look like real ones: names with accents, addresses, phone
-// numbers, e-mail addresses, a few multi-line notes, many empty fields.
+// numbers, e-mail addresses, a few multi-line notes, many empty fields; every
+// text in Windows-1252, as the book holds it.
 Repertoire Genere(int n);
 
 namespace BenchOutils
 {
-// A measure receives the generated book (already saved and loaded once) and a
-// temporary folder it may write into.
-using Mesure = std::function<void(const Repertoire& livre, const QString& dossier)>;
-inline std::vector<Mesure>& Mesures()
+
+// What one side of a measure has at hand in its process.
+class Contexte
 {
-    static std::vector<Mesure> v;
+public:
+    Contexte(QString chemin, QString dossier, int fiches)
+        : m_chemin(std::move(chemin)), m_dossier(std::move(dossier)), m_fiches(fiches)
+    {
+    }
+    const QString& Chemin() const { return m_chemin; }   // the generated book's file
+    const QString& Dossier() const { return m_dossier; } // this process's own folder
+    int Fiches() const { return m_fiches; }
+    // The book, loaded once (untimed) at the first call.
+    Repertoire& Livre();
+    // A line printed once with the measure's line (from the first run of its
+    // product side), e.g. a page count.
+    void Note(const std::string& ligne);
+    // Something wrong with the result: reported on the error output.
+    void Erreur(const std::string& texte);
+
+private:
+    QString m_chemin;
+    QString m_dossier;
+    int m_fiches;
+    std::unique_ptr<Repertoire> m_livre;
+};
+
+// One side of a measure: does its untimed set-up, then returns the seconds of the
+// timed work.
+using Cote = std::function<double(Contexte&)>;
+
+struct Paire {
+    const char* nom;
+    int ordre;  // lines are printed in this order
+    int essais; // fresh processes per side; the best is kept
+    Cote produit;
+    Cote plancher; // empty: the line is only NAME SECONDS
+};
+inline std::vector<Paire>& Paires()
+{
+    static std::vector<Paire> v;
+    return v;
+}
+struct InscriptionPaire {
+    explicit InscriptionPaire(Paire p) { Paires().push_back(std::move(p)); }
+};
+
+// A measure that prints its own lines, run once in a fresh process of its own. It
+// receives the generated book (already loaded) and a folder it may write into.
+using Mesure = std::function<void(const Repertoire& livre, const QString& dossier)>;
+inline std::vector<std::pair<std::string, Mesure>>& Mesures()
+{
+    static std::vector<std::pair<std::string, Mesure>> v;
     return v;
 }
 struct Inscription {
-    explicit Inscription(Mesure m) { Mesures().push_back(std::move(m)); }
+    Inscription(const char* nom, Mesure m) { Mesures().emplace_back(nom, std::move(m)); }
 };
+
+// Keeps the floors' work from being optimised away.
+inline void Puits(size_t valeur)
+{
+    asm volatile("" : : "r"(valeur) : "memory");
+}
+
 } // namespace BenchOutils
 
-#define CARNET_BENCH(nom, fonction) static BenchOutils::Inscription bench_##nom(fonction);
+#define CARNET_BENCH(nom, fonction) static BenchOutils::Inscription bench_##nom(#nom, fonction);
+#define CARNET_BENCH_PAIRE(ident, nom, ordre, essais, produit, plancher)                           \
+    static BenchOutils::InscriptionPaire paire_##ident(                                            \
+        BenchOutils::Paire{nom, ordre, essais, produit, plancher});

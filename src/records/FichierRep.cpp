@@ -1,5 +1,6 @@
 #include "FichierRep.h"
 
+#include "Arene.h"
 #include "EmpreinteFichier.h"
 #include "ErreurSysteme.h"
 #include "FichierSur.h"
@@ -12,6 +13,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <emmintrin.h>
 #include <fcntl.h>
 #include <limits>
 #include <optional>
@@ -22,30 +24,64 @@
 namespace
 {
 
-// Copies `n` lines of [p, fin) into `sortie` (room for fin - p bytes), each without
-// its LF and a CR before it, recording where each ends; the byte loop beats a
-// search and a copy per line on cells of a few bytes. Returns the position after
-// the last line, or nullptr when the data ends first (a last line without LF
-// counts when `finDonnees`).
-const char* CopieLignes(const char* p, const char* fin, bool finDonnees, char* sortie,
-                        uint32_t* fins, int n)
-{
-    char* w = sortie;
-    for (int c = 0; c < n; ++c) {
-        const char* debut = p;
-        char* debutSortie = w;
-        while (p < fin && *p != '\n')
-            *w++ = *p++;
-        if (p < fin) {
-            if (w > debutSortie && w[-1] == '\r') --w;
-            ++p;
-        } else if (!finDonnees || p == debut) {
-            return nullptr;
+// Where the 46 cell lines of a row lie in a reader's buffer, as offsets from the
+// row's first byte: what a refill moves keeps its offsets.
+struct LignesFiche {
+    std::array<size_t, NbColonnes> lf; // each line's LF (the data's end for a last line without)
+    int trouvees = 0;
+    size_t vus = 0;       // bytes scanned
+    bool bel = false;     // a folded line break (0x07) among them
+    bool sansFin = false; // the last line ends with the data, without LF
+
+    // Scans [p + vus, p + fin) until the 46 line ends are found, sixteen bytes at a
+    // time: most lines hold a few bytes, one search call each would cost more.
+    void Cherche(const char* p, size_t fin)
+    {
+        size_t i = vus;
+        const __m128i lf16 = _mm_set1_epi8('\n');
+        const __m128i bel16 = _mm_set1_epi8('\a');
+        for (; i + 16 <= fin; i += 16) {
+            const __m128i bloc = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+            unsigned fins = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bloc, lf16)));
+            const unsigned bels =
+                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bloc, bel16)));
+            while (fins) {
+                const unsigned k = static_cast<unsigned>(__builtin_ctz(fins));
+                lf[static_cast<size_t>(trouvees++)] = i + k;
+                if (trouvees == NbColonnes) {
+                    bel = bel || (bels & ((2u << k) - 1));
+                    vus = i + k + 1;
+                    return;
+                }
+                fins &= fins - 1;
+            }
+            bel = bel || bels;
         }
-        fins[c] = static_cast<uint32_t>(w - sortie);
+        for (; i < fin; ++i) {
+            bel = bel || p[i] == '\a';
+            if (p[i] != '\n') continue;
+            lf[static_cast<size_t>(trouvees++)] = i;
+            if (trouvees == NbColonnes) {
+                vus = i + 1;
+                return;
+            }
+        }
+        vus = i;
     }
-    return p;
-}
+    bool Complete() const { return trouvees == NbColonnes; }
+    // At the end of the data: a last line without LF counts when it is not empty.
+    bool CompleteALaFin()
+    {
+        if (Complete()) return true;
+        if (trouvees != NbColonnes - 1) return false;
+        const size_t debut = lf[NbColonnes - 2] + 1;
+        if (vus <= debut) return false;
+        lf[NbColonnes - 1] = vus;
+        trouvees = NbColonnes;
+        sansFin = true;
+        return true;
+    }
+};
 
 // Lines of a file held in memory.
 class LecteurOctets
@@ -74,15 +110,27 @@ public:
         return true;
     }
     int Erreur() const { return 0; }
-    // The 46 cells of a row; `cellules` must have room for every byte left.
-    bool LitCellules(std::vector<char>& cellules, uint32_t* fins)
+    // Finds the 46 lines of a row: `debut` then points at its first byte, and
+    // `lisible` past the last byte that may be read. Valid until the next call;
+    // Avance then passes over the row.
+    bool LitCellules(LignesFiche& l, const char*& debut, const char*& lisible)
     {
-        const size_t dispo = static_cast<size_t>(m_fin - m_p);
-        if (cellules.size() < dispo) cellules.resize(dispo);
-        const char* suite = CopieLignes(m_p, m_fin, true, cellules.data(), fins, NbColonnes);
-        if (!suite) return false;
-        m_p = suite;
+        l = {};
+        l.Cherche(m_p, static_cast<size_t>(m_fin - m_p));
+        if (!l.CompleteALaFin()) {
+            m_p = m_fin;
+            return false;
+        }
+        debut = m_p;
+        lisible = m_fin;
         return true;
+    }
+    void Avance(size_t n) { m_p += n; }
+    // What is left to read, and the end of what may be read: valid until the next call.
+    void Donnees(const char*& p, const char*& fin, const char*& lisible) const
+    {
+        p = m_p;
+        fin = lisible = m_fin;
     }
 
 private:
@@ -97,7 +145,8 @@ class LecteurFichier
 {
 public:
     LecteurFichier(int fd, size_t bloc, EmpreinteFichier::Calcul* empreinte = nullptr)
-        : m_fd(fd), m_bloc(std::max<size_t>(bloc, 1)), m_tampon(m_bloc), m_empreinte(empreinte)
+        : m_fd(fd), m_bloc(std::max<size_t>(bloc, 1)), m_capacite(m_bloc),
+          m_tampon(m_capacite + Repertoire::MargeLecture), m_empreinte(empreinte)
     {
     }
     bool LitLigne(std::string_view& ligne, size_t max, bool* tropLongue = nullptr)
@@ -131,42 +180,41 @@ public:
         }
     }
     int Erreur() const { return m_erreur; }
-    // The 46 cells of a row. Its line ends are counted as blocks arrive, so a row
-    // longer than many blocks is scanned once; it is copied out when whole.
-    bool LitCellules(std::vector<char>& cellules, uint32_t* fins)
+    // Finds the 46 lines of a row, reading on as needed: its line ends are found as
+    // blocks arrive, so a row longer than many blocks is scanned once. `debut` then
+    // points at the row's first byte in the buffer, `lisible` past the last byte
+    // that may be read; both are valid until the next call. Avance passes over it.
+    bool LitCellules(LignesFiche& l, const char*& debut, const char*& lisible)
     {
-        size_t vus = 0;
-        int lignes = 0;
+        l = {};
         for (;;) {
-            const char* p = m_tampon.data() + m_debut;
-            const size_t dispo = m_fin - m_debut;
-            while (lignes < NbColonnes && vus < dispo) {
-                const void* lf = std::memchr(p + vus, '\n', dispo - vus);
-                if (!lf) {
-                    vus = dispo;
-                    break;
-                }
-                vus = static_cast<size_t>(static_cast<const char*>(lf) - p) + 1;
-                ++lignes;
-            }
-            if (lignes == NbColonnes || m_finFichier) {
-                if (cellules.size() < vus) cellules.resize(vus);
-                const char* suite =
-                    CopieLignes(p, p + vus, m_finFichier, cellules.data(), fins, NbColonnes);
-                if (!suite) {
-                    m_debut = m_fin;
-                    return false;
-                }
-                m_debut = static_cast<size_t>(suite - m_tampon.data());
+            l.Cherche(m_tampon.data() + m_debut, m_fin - m_debut);
+            if (l.Complete() || (m_finFichier && l.CompleteALaFin())) {
+                debut = m_tampon.data() + m_debut;
+                lisible = m_tampon.data() + m_tampon.size();
                 return true;
             }
-            if (!Remplit()) return false;
+            if (m_finFichier || !Remplit()) {
+                m_debut = m_fin;
+                return false;
+            }
         }
+    }
+    void Avance(size_t n) { m_debut += n; }
+    // What is in the buffer and not read yet, and the end of what may be read: valid
+    // until the next call.
+    void Donnees(const char*& p, const char*& fin, const char*& lisible) const
+    {
+        p = m_tampon.data() + m_debut;
+        fin = m_tampon.data() + m_fin;
+        lisible = m_tampon.data() + m_tampon.size();
     }
 
 private:
     // Moves the unread part to the front, grows the buffer for a line longer than
-    // it, and reads the next block (offsets from m_debut stay valid).
+    // it, and reads the next block (offsets from m_debut stay valid). The buffer
+    // keeps MargeLecture bytes past its capacity, so cells may be copied a word at
+    // a time.
     bool Remplit()
     {
         const size_t reste = m_fin - m_debut;
@@ -175,9 +223,12 @@ private:
             m_debut = 0;
             m_fin = reste;
         }
-        if (m_fin == m_tampon.size()) m_tampon.resize(m_tampon.size() * 2);
+        if (m_fin == m_capacite) {
+            m_capacite *= 2;
+            m_tampon.resize(m_capacite + Repertoire::MargeLecture);
+        }
         for (;;) {
-            const size_t voulu = std::min(m_bloc, m_tampon.size() - m_fin);
+            const size_t voulu = std::min(m_bloc, m_capacite - m_fin);
             const ssize_t n = read(m_fd, m_tampon.data() + m_fin, voulu);
             if (n < 0 && errno == EINTR) continue;
             if (n < 0) {
@@ -193,7 +244,8 @@ private:
 
     int m_fd;
     size_t m_bloc;
-    std::vector<char> m_tampon;
+    size_t m_capacite;
+    std::vector<char, MemoireGrande::Allocateur<char>> m_tampon;
     size_t m_debut = 0;
     size_t m_fin = 0;
     bool m_finFichier = false;
@@ -246,21 +298,6 @@ QString Coupure(long long ligne, long long nbLignes)
         .arg(nbLignes - 1);
 }
 
-// Turns every 0x07 of a row's cells into CR LF, moving the cells' ends.
-void Deplie(std::string& cellules, std::array<uint32_t, NbColonnes>& fins)
-{
-    std::string deplie;
-    deplie.reserve(cellules.size() + 64);
-    uint32_t debut = 0;
-    for (size_t c = 0; c < fins.size(); ++c) {
-        Pliage::AjouteLigneDepliee(deplie,
-                                   std::string_view(cellules).substr(debut, fins[c] - debut));
-        debut = fins[c];
-        fins[c] = static_cast<uint32_t>(deplie.size());
-    }
-    cellules.swap(deplie);
-}
-
 bool QueDesBlancs(std::string_view ligne)
 {
     for (char c : ligne)
@@ -269,6 +306,176 @@ bool QueDesBlancs(std::string_view ligne)
 }
 
 } // namespace
+
+// The row's cells, copied out of the reader's buffer into the book: its lines
+// without their CR LF, each 0x07 turned back into CR LF.
+bool FichierRep::Range(Repertoire& rep, Repertoire::Ligne& ligne, const char* p,
+                       const char* lisible, const size_t* lf, bool sansFin, bool bel)
+{
+    // Each line's bounds, the CR before its LF left out.
+    std::array<uint32_t, NbColonnes> longueurs;
+    size_t taille = 0;
+    size_t debut = 0;
+    for (size_t c = 0; c < NbColonnes; ++c) {
+        size_t fin = lf[c];
+        const bool avecLf = !(sansFin && c == NbColonnes - 1);
+        if (avecLf && fin > debut && p[fin - 1] == '\r') --fin;
+        longueurs[c] = static_cast<uint32_t>(fin - debut);
+        taille += fin - debut;
+        debut = lf[c] + 1;
+    }
+    // Offsets are 32-bit; unfolding doubles at most the size.
+    if (taille >= std::numeric_limits<uint32_t>::max() / 2) return false;
+    if (taille == 0) {
+        ligne.Efface();
+        return true;
+    }
+    std::array<uint32_t, NbColonnes> fins;
+    if (bel) {
+        // Folded line breaks are rare: such a row is unfolded apart.
+        std::string deplie;
+        deplie.reserve(taille + 64);
+        debut = 0;
+        for (size_t c = 0; c < NbColonnes; ++c) {
+            Pliage::AjouteLigneDepliee(deplie, std::string_view(p + debut, longueurs[c]));
+            fins[c] = static_cast<uint32_t>(deplie.size());
+            debut = lf[c] + 1;
+        }
+        if (deplie.empty()) return true;
+        const bool larges = Repertoire::Ligne::FinsLarges(deplie.size());
+        const size_t tailleFins = Repertoire::Ligne::TailleFins(larges);
+        char* bloc = rep.PlaceEnArene(tailleFins + deplie.size(), larges ? 4 : 2);
+        for (size_t c = 0; c < NbColonnes; ++c) {
+            if (larges)
+                reinterpret_cast<uint32_t*>(bloc)[c] = fins[c];
+            else
+                reinterpret_cast<uint16_t*>(bloc)[c] = static_cast<uint16_t>(fins[c]);
+        }
+        std::memcpy(bloc + tailleFins, deplie.data(), deplie.size());
+        ligne.Pointe(bloc, larges);
+        return true;
+    }
+    const bool larges = Repertoire::Ligne::FinsLarges(taille);
+    const size_t tailleFins = Repertoire::Ligne::TailleFins(larges);
+    char* bloc = rep.PlaceEnArene(tailleFins + taille, larges ? 4 : 2);
+    char* w = bloc + tailleFins;
+    uint32_t fin = 0;
+    debut = 0;
+    for (size_t c = 0; c < NbColonnes; ++c) {
+        const uint32_t n = longueurs[c];
+        const char* source = p + debut;
+        // Sixteen bytes at a time where the buffer has them: the arena keeps room past
+        // the row, and what follows overwrites the extra.
+        if (n > 0 && source + n + 16 <= lisible) {
+            uint32_t i = 0;
+            do {
+                std::memcpy(w + i, source + i, 16);
+                i += 16;
+            } while (i < n);
+        } else if (n > 0) {
+            std::memcpy(w, source, n);
+        }
+        w += n;
+        fin += n;
+        if (larges)
+            reinterpret_cast<uint32_t*>(bloc)[c] = fin;
+        else
+            reinterpret_cast<uint16_t*>(bloc)[c] = static_cast<uint16_t>(fin);
+        debut = lf[c] + 1;
+    }
+    ligne.Pointe(bloc, larges);
+    return true;
+}
+
+// Two tight passes over the row: its 47 line ends (and any folded line break)
+// found sixteen bytes at a time, then each line copied straight into the arena a
+// word at a time, without a test per line. Any row out of the ordinary (a flag of
+// more than a few bytes, a row of 64 KiB or more, many folded line breaks, lines
+// past what the buffer holds, an arena too full) is left to Range.
+size_t FichierRep::RangeDirect(Repertoire& rep, Repertoire::Ligne& ligne, const char* p,
+                               const char* fin, const char* lisible)
+{
+    Arene* arene = rep.AreneOuverte();
+    if (!arene) return 0;
+    char* const bloc = arene->Libre(alignof(uint16_t));
+    if (!bloc) return 0;
+    auto* const fins = reinterpret_cast<uint16_t*>(bloc);
+    char* const cellules = bloc + Repertoire::Ligne::TailleFins(false);
+
+    constexpr int NbLignes = NbColonnes + 1; // the flag line, then the cells
+    constexpr int MaxBels = 16;
+    std::array<size_t, NbLignes> lf;
+    std::array<size_t, MaxBels> bels;
+    int nbLf = 0, nbBels = 0;
+    const size_t n = static_cast<size_t>(fin - p);
+    const __m128i lf16 = _mm_set1_epi8('\n');
+    const __m128i bel16 = _mm_set1_epi8('\a');
+    for (size_t i = 0;; i += 16) {
+        if (i >= n || p + i + 16 > lisible) return 0;
+        const __m128i octets = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        unsigned mLf = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(octets, lf16)));
+        unsigned mBel = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(octets, bel16)));
+        if (n - i < 16) { // past the data: stale bytes
+            mLf &= (1u << (n - i)) - 1;
+            mBel &= (1u << (n - i)) - 1;
+        }
+        for (; mBel; mBel &= mBel - 1) {
+            if (nbBels == MaxBels) return 0;
+            bels[static_cast<size_t>(nbBels++)] = i + static_cast<size_t>(__builtin_ctz(mBel));
+        }
+        for (; mLf; mLf &= mLf - 1) {
+            lf[static_cast<size_t>(nbLf++)] = i + static_cast<size_t>(__builtin_ctz(mLf));
+            if (nbLf == NbLignes) goto trouvees;
+        }
+    }
+trouvees:
+    const size_t total = lf[NbLignes - 1] + 1;
+    const size_t tailleFlag = lf[0] - (lf[0] > 0 && p[lf[0] - 1] == '\r');
+    // Unfolding adds a byte per folded line break; words are read and written past
+    // the last line.
+    if (tailleFlag > 6 || total + static_cast<size_t>(nbBels) > UINT16_MAX ||
+        cellules + total + static_cast<size_t>(nbBels) > arene->Limite() ||
+        p + total + 16 > lisible)
+        return 0;
+    const auto copie = [](char* w, const char* source, size_t longueur) {
+        size_t j = 0;
+        do {
+            std::memcpy(w + j, source + j, 16);
+            j += 16;
+        } while (j < longueur);
+    };
+    char* w = cellules;
+    size_t debut = lf[0] + 1;
+    int b = 0;
+    while (b < nbBels && bels[static_cast<size_t>(b)] < debut)
+        ++b; // in the flag line, kept as it is
+    for (size_t c = 0; c < NbColonnes; ++c) {
+        const size_t e = lf[c + 1];
+        // The CR before the LF is left out; an empty line's byte before is the LF before.
+        const size_t finLigne = e - (p[e - 1] == '\r');
+        size_t s = debut;
+        for (; b < nbBels && bels[static_cast<size_t>(b)] < finLigne; ++b) {
+            const size_t x = bels[static_cast<size_t>(b)];
+            copie(w, p + s, x - s);
+            w += x - s;
+            *w++ = '\r';
+            *w++ = '\n';
+            s = x + 1;
+        }
+        copie(w, p + s, finLigne - s);
+        w += finLigne - s;
+        fins[c] = static_cast<uint16_t>(w - cellules);
+        debut = e + 1;
+    }
+    ligne.SetFlag(std::string_view(p, tailleFlag));
+    if (w == cellules) {
+        ligne.Efface();
+    } else {
+        ligne.Pointe(bloc, false);
+        arene->Engage(w);
+    }
+    return total;
+}
 
 template <class Lecteur>
 QString FichierRep::Analyse(Lecteur& lecteur, long long taille, const QString& chemin,
@@ -299,15 +506,26 @@ QString FichierRep::Analyse(Lecteur& lecteur, long long taille, const QString& c
                          "le fichier annonce %1 lignes, plus que sa taille ne peut en contenir.")
                          .arg(nbLignes));
 
-    // Rows are added as they are read: memory follows what the file holds, not
-    // what its first line announces.
+    // The rows' table and one arena for their cells, sized from the file: the count
+    // was checked against its size, and the pages of what is reserved and not used
+    // are never touched. A cell holds fewer bytes than its line in the file (or
+    // two bytes more per folded line break: further arenas then follow).
     rep.m_lignes.clear();
-    // Each row's cells are gathered in one reused buffer, then copied once into a
-    // string of their exact size.
-    std::vector<char> cellules;
-    std::array<uint32_t, NbColonnes> fins{};
+    rep.m_lignes.reserve(static_cast<size_t>(nbLignes));
+    rep.OuvreArene(static_cast<size_t>(taille) +
+                   static_cast<size_t>(nbLignes) * (Repertoire::Ligne::TailleFins(false) + 2));
+    LignesFiche lignes;
     for (long long r = 0; r < nbLignes; ++r) {
-        Repertoire::Ligne l;
+        rep.m_lignes.emplace_back();
+        Repertoire::Ligne& l = rep.m_lignes.back();
+        {
+            const char *p, *fin, *lisible;
+            lecteur.Donnees(p, fin, lisible);
+            if (const size_t lus = RangeDirect(rep, l, p, fin, lisible)) {
+                lecteur.Avance(lus);
+                continue;
+            }
+        }
         // The flag is copied before the cells are read: reading them refills the
         // buffer the line points into.
         if (!lecteur.LitLigne(ligne, MaxLigneFlag, &tropLongue)) {
@@ -319,24 +537,16 @@ QString FichierRep::Analyse(Lecteur& lecteur, long long taille, const QString& c
                                          .arg(MaxLigneFlag));
             return Echec(chemin, Coupure(r, nbLignes));
         }
-        l.flag.assign(ligne);
-        if (!lecteur.LitCellules(cellules, fins.data())) {
+        l.SetFlag(ligne);
+        const char* debut = nullptr;
+        const char* lisible = nullptr;
+        if (!lecteur.LitCellules(lignes, debut, lisible)) {
             if (lecteur.Erreur()) return Echec(chemin, Raison(lecteur.Erreur()));
             return Echec(chemin, Coupure(r, nbLignes));
         }
-        const std::string_view octets(cellules.data(), fins[NbColonnes - 1]);
-        // Unfolding doubles at most the size; offsets are 32-bit.
-        if (octets.size() >= std::numeric_limits<uint32_t>::max() / 2)
+        if (!Range(rep, l, debut, lisible, lignes.lf.data(), lignes.sansFin, lignes.bel))
             return Echec(chemin, QString::fromUtf8("une fiche dépasse 2 Go."));
-        // Folded line breaks are rare: the row is unfolded only when it holds one.
-        if (!octets.empty() && std::memchr(octets.data(), '\a', octets.size())) {
-            std::string deplie(octets);
-            Deplie(deplie, fins);
-            l.Assigne(deplie, fins.data());
-        } else {
-            l.Assigne(octets, fins.data());
-        }
-        rep.m_lignes.push_back(std::move(l));
+        lecteur.Avance(lignes.vus);
     }
     // What follows the announced rows is not part of the book: a save would drop it.
     bool surplus = false;
@@ -484,9 +694,10 @@ FichierRep::Produit(const Repertoire& rep, Sortie&& sortie)
     ajouteTexte(std::to_string(rep.ColonneTri()));
     for (const auto& l : rep.m_lignes) {
         const std::string_view octets = l.Octets();
-        const uint32_t* fins = l.Fins();
-        if (!place(octets.size() + l.flag.size() + 2 * (NbColonnes + 1))) return false;
-        ajoutePlie(l.flag.data(), l.flag.data() + l.flag.size());
+        const Repertoire::Fins fins = l.LesFins();
+        const std::string_view flag = l.Flag();
+        if (!place(octets.size() + flag.size() + 2 * (NbColonnes + 1))) return false;
+        ajoutePlie(flag.data(), flag.data() + flag.size());
         const bool saut =
             !octets.empty() && std::memchr(octets.data(), '\n', octets.size()) != nullptr;
         uint32_t debut = 0;

@@ -41,6 +41,15 @@ private:
     template <class Lecteur>
     static QString Analyse(Lecteur& lecteur, long long taille, const QString& chemin,
                            Repertoire& rep, QString* avertissement);
+    // Copies a row's 46 lines, found at `p` (ending at the offsets `lf`), into the
+    // book; false for a row too large for its 32-bit offsets.
+    static bool Range(Repertoire& rep, Repertoire::Ligne& ligne, const char* p, const char* lisible,
+                      const size_t* lf, bool sansFin, bool bel);
+    // The same straight from the reader's buffer for a row whose 47 lines are all
+    // there and that fits the open arena as it is written: the bytes used, or 0 when
+    // the row must take the way above.
+    static size_t RangeDirect(Repertoire& rep, Repertoire::Ligne& ligne, const char* p,
+                              const char* fin, const char* lisible);
     template <class Lecteur>
     static QString AnalyseDans(Lecteur& lecteur, long long taille, const QString& chemin,
                                Repertoire& resultat, QString* avertissement);

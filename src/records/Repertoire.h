@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Champs.h"
+#include "MemoireGrande.h"
 
 #include <QString>
 #include <array>
@@ -10,10 +11,16 @@
 #include <string_view>
 #include <vector>
 
+class Arene;
+
 // The address book in memory: a table of 46 columns of Windows-1252 text.
 // Row 0 holds the field titles; rows 1 to NbFiches() are the records. Each row
 // carries its mailing flag ("1" = chosen for the mailing), which moves with it.
 // There is always at least one record row.
+//
+// A loaded or imported book keeps its rows in a few large arenas rather than one
+// allocation each; a row changed afterwards gets a block of its own. Copies of a
+// book share its arenas, which are never written again once filled.
 class Repertoire
 {
 public:
@@ -41,12 +48,15 @@ public:
     void EffaceLigne(int ligne);       // the 46 cells only
     void EchangeLignes(int a, int b);  // cells and flags
 
-    const std::string& FlagMail(int ligne) const
+    std::string FlagMail(int ligne) const
     {
-        return m_lignes.at(static_cast<size_t>(ligne)).flag;
+        return std::string(m_lignes.at(static_cast<size_t>(ligne)).Flag());
     }
     void SetFlagMail(int ligne, std::string_view flag);
-    bool EstChoisie(int ligne) const { return FlagMail(ligne) == "1"; }
+    bool EstChoisie(int ligne) const
+    {
+        return m_lignes.at(static_cast<size_t>(ligne)).Flag() == "1";
+    }
 
     const QString& FichierCourant() const { return m_fichier; }
     void SetFichierCourant(const QString& chemin) { m_fichier = chemin; }
@@ -71,73 +81,134 @@ public:
     // copy short cells a whole word at a time.
     static constexpr size_t MargeLecture = 16;
 
+    // The end of each of a row's 46 cells, counted from the start of its bytes: 16
+    // bits each for a row under 64 KiB, 32 bits for a larger one.
+    class Fins
+    {
+    public:
+        Fins(const void* fins, bool larges) : m_fins(fins), m_larges(larges) {}
+        uint32_t operator[](size_t colonne) const
+        {
+            return m_larges ? static_cast<const uint32_t*>(m_fins)[colonne]
+                            : static_cast<const uint16_t*>(m_fins)[colonne];
+        }
+        bool Larges() const { return m_larges; }
+        const uint16_t* Courtes() const { return static_cast<const uint16_t*>(m_fins); }
+        const uint32_t* Longues() const { return static_cast<const uint32_t*>(m_fins); }
+
+    private:
+        const void* m_fins;
+        bool m_larges;
+    };
+
     // A row's cells end to end with the end of each: for scans visiting every cell.
     // Unless the row is blank (no bytes at all), MargeLecture bytes follow them.
     struct VueLigne {
         std::string_view octets;
-        const uint32_t* fins;
-        uint32_t Debut(int colonne) const { return colonne == 0 ? 0 : fins[colonne - 1]; }
+        Fins fins;
+        uint32_t Debut(int colonne) const
+        {
+            return colonne == 0 ? 0 : fins[static_cast<size_t>(colonne - 1)];
+        }
         std::string_view Cellule(int colonne) const
         {
-            return octets.substr(Debut(colonne), fins[colonne] - Debut(colonne));
+            const uint32_t debut = Debut(colonne);
+            return octets.substr(debut, fins[static_cast<size_t>(colonne)] - debut);
         }
     };
     VueLigne Vue(int ligne) const
     {
         const Ligne& l = m_lignes[static_cast<size_t>(ligne)];
-        return {l.Octets(), l.Fins()};
+        return {l.Octets(), l.LesFins()};
     }
 
-    // Bytes held by the table, for the benchmark.
+    // Bytes held by the table, for the benchmark and the tests.
     size_t OctetsUtilises() const;
+    // How many rows have a block of their own rather than a place in an arena.
+    int LignesHorsArene() const;
 
 private:
     // One row: its flag, and one block holding the 46 cells' ends followed by the
     // cells end to end; an empty row holds no block at all, so a book of blank
-    // records costs little more than their flags.
+    // records costs little more than their flags. The block is the row's own, or a
+    // place in one of the book's arenas.
     class Ligne
     {
     public:
         Ligne() = default;
-        Ligne(const Ligne& autre) : flag(autre.flag) { Assigne(autre.Octets(), autre.Fins()); }
-        Ligne& operator=(const Ligne& autre)
+        ~Ligne()
         {
-            if (this != &autre) {
-                flag = autre.flag;
-                Assigne(autre.Octets(), autre.Fins());
-            }
-            return *this;
+            Libere();
+            delete m_flagLong;
         }
-        Ligne(Ligne&&) noexcept = default;
-        Ligne& operator=(Ligne&&) noexcept = default;
+        Ligne(const Ligne& autre);
+        Ligne& operator=(const Ligne& autre);
+        Ligne(Ligne&& autre) noexcept;
+        Ligne& operator=(Ligne&& autre) noexcept;
 
-        // The cells end to end and the end of each (fins[45] == cellules.size()).
+        // A block of its own holding these cells (fins[45] == cellules.size()).
         void Assigne(std::string_view cellules, const uint32_t* fins);
-        // A block for `taille` bytes of cells, whose ends the caller then writes
-        // (FinsModifiables); nullptr, and a blank row, for 0.
-        char* Alloue(size_t taille);
-        uint32_t* FinsModifiables() { return m_bloc.get(); }
-        void Efface() { m_bloc.reset(); }
-        const uint32_t* Fins() const { return m_bloc ? m_bloc.get() : FinsVides(); }
+        // The row's place in an arena, already written: the ends (16 or 32 bits,
+        // FinsLarges) then the cells.
+        void Pointe(char* bloc, bool larges);
+        void Efface() { Libere(); }
+
+        static bool FinsLarges(size_t octets) { return octets > UINT16_MAX; }
+        static size_t TailleFins(bool larges)
+        {
+            return NbColonnes * (larges ? sizeof(uint32_t) : sizeof(uint16_t));
+        }
+
+        Fins LesFins() const
+        {
+            if (!m_bloc) return Fins(FinsVides(), false);
+            return Fins(m_bloc, Larges());
+        }
         std::string_view Octets() const
         {
             if (!m_bloc) return {};
-            return {reinterpret_cast<const char*>(m_bloc.get() + NbColonnes),
-                    m_bloc[NbColonnes - 1]};
+            const Fins f = LesFins();
+            return {m_bloc + TailleFins(Larges()), f[NbColonnes - 1]};
         }
-        size_t OctetsAlloues() const;
+        size_t OctetsAlloues() const; // of its own block
+        bool Possede() const { return m_etat & Propre; }
 
-        std::string flag = "0";
+        std::string_view Flag() const
+        {
+            if (m_flagLong) return *m_flagLong;
+            return {m_flag, m_tailleFlag};
+        }
+        void SetFlag(std::string_view flag);
 
     private:
-        static const uint32_t* FinsVides();
-        std::unique_ptr<uint32_t[]> m_bloc;
+        enum : uint8_t { Propre = 1, FinsEn32 = 2 };
+        static const uint16_t* FinsVides();
+        bool Larges() const { return m_etat & FinsEn32; }
+        void Libere() noexcept;
+        void CopieDe(const Ligne& autre);
+
+        char* m_bloc = nullptr;
+        std::string* m_flagLong = nullptr; // a flag longer than the few bytes held here
+        char m_flag[6] = {'0'};
+        uint8_t m_tailleFlag = 1;
+        uint8_t m_etat = 0;
     };
     friend class FichierRep;
 
-    static Ligne LigneVide();
+    // Room for a row in the book's open arena, or a new arena; never in one that a
+    // copy of the book shares.
+    char* PlaceEnArene(size_t taille, size_t alignement);
+    // An arena of `capacite` bytes for the rows to come (a load sizes it from the file).
+    void OuvreArene(size_t capacite);
+    // The arena rows may still be written into, unless a copy of the book shares it.
+    Arene* AreneOuverte() const
+    {
+        return !m_arenes.empty() && m_arenes.back().use_count() == 1 ? m_arenes.back().get()
+                                                                     : nullptr;
+    }
 
-    std::vector<Ligne> m_lignes;
+    std::vector<Ligne, MemoireGrande::Allocateur<Ligne>> m_lignes;
+    std::vector<std::shared_ptr<Arene>> m_arenes; // the last one may take more rows
     QString m_fichier;
     bool m_modifie = false;
     int m_colonneTri = 0;

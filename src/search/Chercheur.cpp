@@ -75,8 +75,10 @@ Chercheur::Resultat Chercheur::ChercheAvant(const Repertoire& rep, const Options
     for (int r = std::max(m_ligne, 1); r <= derniereLigne; ++r) {
         const int depart = r == m_ligne ? std::max(m_colonne, 0) : 0;
         const Repertoire::VueLigne v = rep.Vue(r);
-        const int c =
-            motif.PremiereColonne(v.octets, v.fins, depart, DerniereColonne(), cherchee.data());
+        const int c = v.fins.Larges() ? motif.PremiereColonne(v.octets, v.fins.Longues(), depart,
+                                                              DerniereColonne(), cherchee.data())
+                                      : motif.PremiereColonne(v.octets, v.fins.Courtes(), depart,
+                                                              DerniereColonne(), cherchee.data());
         if (c < 0) continue;
         if (texte == m_dernierTexte) m_suivant = true;
         SetCurseur(c + 1, r);

@@ -3,6 +3,7 @@
 #include <QString>
 #include <cstddef>
 #include <cstdint>
+#include <emmintrin.h>
 #include <string_view>
 
 // The matching rule shared by every search: only the letters a to z are folded to
@@ -32,8 +33,11 @@ public:
 
     // The first column from `depart` to `derniere` whose cell holds the text, among
     // those `cherchee` marks, in a row given as its cells end to end and the end of
-    // each; -1 when none. One pass over the row's bytes, no call per cell.
-    int PremiereColonne(std::string_view octets, const uint32_t* fins, int depart, int derniere,
+    // each (16 or 32 bits); -1 when none. One pass over the row's bytes, sixteen at
+    // a time, no call per cell; 15 bytes past the last searched cell may be read
+    // (the book keeps a margin after each row's cells).
+    template <class Fin>
+    int PremiereColonne(std::string_view octets, const Fin* fins, int depart, int derniere,
                         const bool* cherchee) const;
 
     static unsigned char Majuscule(unsigned char c)
@@ -52,6 +56,9 @@ public:
 
 private:
     bool Candidat(unsigned char c) const { return (c & m_masque) == m_premier; }
+    // The first byte from `i` on, before `fin`, that may begin an occurrence; `fin`
+    // when none.
+    size_t ProchainCandidat(const unsigned char* h, size_t i, size_t fin) const;
     bool SuiteEgale(const unsigned char* h) const
     {
         for (size_t k = 1; k < m_texte.size(); ++k)
@@ -77,23 +84,44 @@ inline std::ptrdiff_t Correspondance::Position(std::string_view cellule) const
     return -1;
 }
 
-inline int Correspondance::PremiereColonne(std::string_view octets, const uint32_t* fins,
-                                           int depart, int derniere, const bool* cherchee) const
+inline size_t Correspondance::ProchainCandidat(const unsigned char* h, size_t i, size_t fin) const
+{
+    const __m128i haut = _mm_set1_epi8(static_cast<char>(m_premier));
+    const __m128i bas =
+        _mm_set1_epi8(static_cast<char>(m_masque == 0xDF ? m_premier + 32 : m_premier));
+    for (; i < fin; i += 16) {
+        const __m128i bloc = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + i));
+        const unsigned masque = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bloc, haut), _mm_cmpeq_epi8(bloc, bas))));
+        if (masque) {
+            const size_t k = i + static_cast<size_t>(__builtin_ctz(masque));
+            return k < fin ? k : fin;
+        }
+    }
+    return fin;
+}
+
+template <class Fin>
+inline int Correspondance::PremiereColonne(std::string_view octets, const Fin* fins, int depart,
+                                           int derniere, const bool* cherchee) const
 {
     const size_t n = m_texte.size();
     if (n == 0 || depart > derniere) return -1;
     const auto* h = reinterpret_cast<const unsigned char*>(octets.data());
     int c = depart;
     const size_t fin = fins[derniere];
-    for (size_t i = c == 0 ? 0 : fins[c - 1]; i < fin; ++i) {
-        if (!Candidat(h[i])) continue;
+    size_t i = c == 0 ? 0 : fins[c - 1];
+    while (i < fin) {
+        i = ProchainCandidat(h, i, fin);
+        if (i >= fin) return -1;
         while (fins[c] <= i)
             ++c;
         if (!cherchee[c]) {
-            i = fins[c] - 1; // the rest of this cell is not searched
+            i = fins[c]; // the rest of this cell is not searched
             continue;
         }
         if (i + n <= fins[c] && SuiteEgale(h + i)) return c;
+        ++i;
     }
     return -1;
 }

@@ -124,6 +124,83 @@ void CompareLectures(const QString& dossier, const QByteArray& octets, size_t bl
     MemeLivre(entier, parBlocs);
 }
 
+// The book as the format describes it, read the plain way: lines split at LF, the CR
+// before a LF dropped, a last line without LF kept when not empty, every 0x07 of a
+// cell turned into CR LF. For well-formed files only.
+struct Reference {
+    int colonneTri = 0;
+    std::vector<std::string> flags;
+    std::vector<std::vector<std::string>> lignes;
+};
+
+Reference LitReference(const QByteArray& octets)
+{
+    std::vector<std::string> lignes;
+    qsizetype debut = 0;
+    while (debut < octets.size()) {
+        const qsizetype lf = octets.indexOf('\n', debut);
+        if (lf < 0) {
+            lignes.push_back(octets.mid(debut).toStdString());
+            break;
+        }
+        std::string l = octets.mid(debut, lf - debut).toStdString();
+        if (!l.empty() && l.back() == '\r') l.pop_back();
+        lignes.push_back(l);
+        debut = lf + 1;
+    }
+    Reference ref;
+    const int n = std::stoi(lignes.at(0));
+    ref.colonneTri = std::stoi(lignes.at(1));
+    size_t i = 2;
+    for (int r = 0; r < n; ++r) {
+        ref.flags.push_back(lignes.at(i++));
+        std::vector<std::string> cellules;
+        for (int c = 0; c < NbColonnes; ++c) {
+            std::string deplie;
+            for (char o : lignes.at(i++))
+                deplie += o == '\a' ? std::string("\r\n") : std::string(1, o);
+            cellules.push_back(deplie);
+        }
+        ref.lignes.push_back(cellules);
+    }
+    return ref;
+}
+
+// Rows out of the ordinary, each where the fast way of reading gives way to the
+// careful one, or near it.
+QByteArray LivreExtreme()
+{
+    Livre l;
+    l.Entete(11, 5);
+    std::vector<std::string> titres(NbColonnes, "T");
+    l.Ligne("0", titres);
+    l.Ligne("0", std::vector<std::string>(NbColonnes)); // blank
+    std::vector<std::string> cellules(NbColonnes, "x");
+    l.Ligne("\a1", cellules); // a 0x07 in the flag stays
+    cellules[Notes] = std::string(20, '\a') + "fin";
+    l.Ligne("1", cellules); // more folded line breaks than the fast way notes
+    cellules[Notes] = "a\rb\r"; // a lone CR, and a CR before the CR LF
+    cellules[Ville] = "\a";
+    l.Ligne("123456", cellules);
+    l.Ligne("1234567", cellules); // a flag past the few bytes kept in the row
+    for (size_t taille : {size_t(65535), size_t(65536)}) {
+        std::vector<std::string> grande(NbColonnes);
+        grande[Nom] = "N";
+        grande[Notes] = std::string(taille - 2, 'g');
+        grande[Photo] = "P";
+        l.Ligne("0", grande);
+    }
+    std::vector<std::string> pliee(NbColonnes);
+    pliee[Notes] = std::string(40000, '\a'); // unfolds past 64 KiB
+    l.Ligne("0", pliee);
+    l.Ligne("0", std::vector<std::string>(NbColonnes, std::string(17, 'z')));
+    l.Ligne("1", std::vector<std::string>(NbColonnes, "derni\xe8re"));
+    QByteArray o = l.octets;
+    o.replace("x\r\nx\r\n", "x\nx\r\n"); // some lines ending in LF alone
+    o.chop(2);                               // the last line without its line end
+    return o;
+}
+
 } // namespace
 
 class TestLectureRep : public QObject
@@ -207,6 +284,42 @@ private slots:
         QFETCH(int, bloc);
         QTemporaryDir dossier;
         CompareLectures(dossier.path(), octets, static_cast<size_t>(bloc));
+    }
+
+    // Both readers, at block sizes that put row and line ends anywhere, against the
+    // plain reading of the format.
+    void lectureDeReference_data()
+    {
+        QTest::addColumn<QByteArray>("octets");
+        QTest::addColumn<int>("bloc");
+        const QByteArray extreme = LivreExtreme();
+        const QByteArray moyen = LivreGenere(400, 21).octets;
+        for (int bloc : {1, 3, 16, 17, 4096, 1 << 20}) {
+            QTest::newRow(qPrintable(QStringLiteral("extrême, bloc %1").arg(bloc))) << extreme << bloc;
+            QTest::newRow(qPrintable(QStringLiteral("moyen, bloc %1").arg(bloc))) << moyen << bloc;
+        }
+    }
+    void lectureDeReference()
+    {
+        QFETCH(QByteArray, octets);
+        QFETCH(int, bloc);
+        const Reference ref = LitReference(octets);
+        QTemporaryDir dossier;
+        const QString chemin = dossier.filePath(QStringLiteral("ref.REP"));
+        Ecrit(chemin, octets);
+        Repertoire parBlocs, entier;
+        QCOMPARE(FichierRep::ChargeRepertoire(chemin, parBlocs, nullptr, -1, size_t(bloc)), QString());
+        QCOMPARE(FichierRep::ChargeDepuisOctets(octets, chemin, entier), QString());
+        for (const Repertoire* rep : {&parBlocs, &entier}) {
+            QCOMPARE(rep->NbLignes(), static_cast<int>(ref.lignes.size()));
+            QCOMPARE(rep->ColonneTri(), ref.colonneTri);
+            for (int r = 0; r < rep->NbLignes(); ++r) {
+                QCOMPARE(rep->FlagMail(r), ref.flags[static_cast<size_t>(r)]);
+                for (int c = 0; c < NbColonnes; ++c)
+                    if (rep->Cellule(c, r) != ref.lignes[static_cast<size_t>(r)][static_cast<size_t>(c)])
+                        QFAIL(qPrintable(QStringLiteral("cellule %1 de la ligne %2").arg(c).arg(r)));
+            }
+        }
     }
 
     // Line 1, line 2 and a flag line hold a few bytes: a file that makes one of them
