@@ -310,6 +310,7 @@ void MesureFicheEtCopie(const Repertoire& livre, const QString& dossier)
     fiche.PageControl()->setCurrentIndex(TFiche::PagePrive);
     QCoreApplication::processEvents();
 
+    TMessage::ModeTest(true); // the box telling where the PDF went
     QElapsedTimer t;
     t.start();
     impression.Imprimer1Click();
