@@ -5,6 +5,7 @@ set -euo pipefail
 racine="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 etages=(
   "records"
+  "vcard"
   "settings"
   "ui"
   "mainwindow"

@@ -7,7 +7,8 @@ paquets=(build-essential cmake ninja-build qt6-base-dev qt6-serialport-dev
          qt6-image-formats-plugins qt6-translations-l10n libqt6svg6
          fonts-liberation fonts-dejavu-core poppler-utils
          dpkg-dev desktop-file-utils appstream shared-mime-info libfile-mimeinfo-perl
-         xdg-utils)
+         xdg-utils libxxhash-dev
+         python3-vobject)
 manquants=()
 for p in "${paquets[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || manquants+=("$p")

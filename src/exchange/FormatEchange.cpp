@@ -11,6 +11,9 @@ char FormatEchange::Separateur(TypeFichier type)
     case TypeFichier::Csv:
         return ';';
     case TypeFichier::CsvStandard:
+    case TypeFichier::VCard3:
+    case TypeFichier::VCard4:
+    case TypeFichier::VCard:
         break;
     }
     return ',';
@@ -23,6 +26,10 @@ QString FormatEchange::Extension(TypeFichier type)
         return QStringLiteral("TXT");
     case TypeFichier::Csv:
         return QStringLiteral("CSV");
+    case TypeFichier::VCard3:
+    case TypeFichier::VCard4:
+    case TypeFichier::VCard:
+        return QStringLiteral("vcf");
     case TypeFichier::CsvStandard:
         break;
     }
@@ -36,21 +43,35 @@ QString FormatEchange::Filtre(TypeFichier type)
         return QStringLiteral("Texte (*.TXT)");
     case TypeFichier::Csv:
         return QStringLiteral("Comma separated value (*.CSV)");
+    case TypeFichier::VCard3:
+        return QStringLiteral("vCard 3.0 (*.vcf)");
+    case TypeFichier::VCard4:
+        return QStringLiteral("vCard 4.0 (*.vcf)");
+    case TypeFichier::VCard:
+        return QStringLiteral("vCard (*.vcf)");
     case TypeFichier::CsvStandard:
         break;
     }
     return QStringLiteral("CSV standard (*.csv)");
 }
 
-QStringList FormatEchange::Filtres()
+QStringList FormatEchange::FiltresExport()
 {
-    return {Filtre(TypeFichier::Texte), Filtre(TypeFichier::Csv), Filtre(TypeFichier::CsvStandard)};
+    return {Filtre(TypeFichier::Texte), Filtre(TypeFichier::Csv), Filtre(TypeFichier::CsvStandard),
+            Filtre(TypeFichier::VCard3), Filtre(TypeFichier::VCard4)};
+}
+
+QStringList FormatEchange::FiltresImport()
+{
+    return {Filtre(TypeFichier::Texte), Filtre(TypeFichier::Csv), Filtre(TypeFichier::CsvStandard),
+            Filtre(TypeFichier::VCard)};
 }
 
 TypeFichier FormatEchange::TypeDuFiltre(const QString& filtre)
 {
-    if (filtre == Filtre(TypeFichier::Texte)) return TypeFichier::Texte;
-    if (filtre == Filtre(TypeFichier::CsvStandard)) return TypeFichier::CsvStandard;
+    for (TypeFichier type : {TypeFichier::Texte, TypeFichier::CsvStandard, TypeFichier::VCard3,
+                             TypeFichier::VCard4, TypeFichier::VCard})
+        if (filtre == Filtre(type)) return type;
     return TypeFichier::Csv;
 }
 

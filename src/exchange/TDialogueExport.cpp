@@ -2,8 +2,10 @@
 
 #include "ui/TMessage.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QLineEdit>
 
 TDialogueExport::TDialogueExport(QWidget* parent, const QString& dossier, TypeFichier type,
@@ -16,11 +18,27 @@ TDialogueExport::TDialogueExport(QWidget* parent, const QString& dossier, TypeFi
     setOption(QFileDialog::DontConfirmOverwrite);
     setAcceptMode(QFileDialog::AcceptSave);
     setFileMode(QFileDialog::AnyFile);
-    setNameFilters(FormatEchange::Filtres());
+    setNameFilters(FormatEchange::FiltresExport());
     selectNameFilter(FormatEchange::Filtre(type));
     setDefaultSuffix(FormatEchange::Extension(type));
     selectFile(nom);
+    m_choisies = new QCheckBox(
+        QString::fromUtf8("Seulement les fiches choisies pour le &mailing (vCard)"), this);
+    m_choisies->setObjectName(QStringLiteral("Choisies"));
+    m_choisies->setEnabled(FormatEchange::EstVCard(type));
+    if (auto* grille = qobject_cast<QGridLayout*>(layout()))
+        grille->addWidget(m_choisies, grille->rowCount(), 0, 1, -1);
     connect(this, &QFileDialog::filterSelected, this, &TDialogueExport::TypeChoisi);
+}
+
+bool TDialogueExport::Choisies() const
+{
+    return m_choisies->isEnabled() && m_choisies->isChecked();
+}
+
+void TDialogueExport::SetChoisies(bool choisies)
+{
+    m_choisies->setChecked(choisies);
 }
 
 TypeFichier TDialogueExport::Type() const
@@ -44,6 +62,7 @@ void TDialogueExport::TypeChoisi(const QString& filtre)
 {
     const TypeFichier type = FormatEchange::TypeDuFiltre(filtre);
     setDefaultSuffix(FormatEchange::Extension(type));
+    m_choisies->setEnabled(FormatEchange::EstVCard(type));
     // The name typed so far takes the new type's extension at once.
     auto* nom = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     if (nom && !nom->text().trimmed().isEmpty())

@@ -4,6 +4,8 @@
 
 #include <QFileDialog>
 
+class QCheckBox;
+
 // The save dialog of the export. The type chosen decides the file's extension:
 // the name shown follows the type while the dialog is open, and the question
 // about replacing a file is asked once, about the file that will be written;
@@ -15,6 +17,11 @@ public:
     TDialogueExport(QWidget* parent, const QString& dossier, TypeFichier type, const QString& nom);
 
     TypeFichier Type() const;
+    // vCard: only the records chosen for the mailing (a vCard file often carries a
+    // few contacts to a telephone or a colleague); the delimited types keep every record.
+    bool Choisies() const;
+    void SetChoisies(bool choisies);
+    QCheckBox* CaseChoisies() const { return m_choisies; }
     // The file the export writes: the chosen name with the type's extension.
     QString Fichier() const;
 
@@ -25,4 +32,6 @@ public:
 
 private:
     void TypeChoisi(const QString& filtre);
+
+    QCheckBox* m_choisies = nullptr;
 };

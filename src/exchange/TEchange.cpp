@@ -1,22 +1,28 @@
 #include "TEchange.h"
 
 #include "Exportation.h"
+#include "ExportationVCard.h"
 #include "Importation.h"
 #include "LectureImport.h"
+#include "LectureVCard.h"
 #include "TAsso.h"
 #include "TDialogueExport.h"
 #include "TableImport.h"
 #include "TitresImport.h"
 #include "mainwindow/ModeleRepertoire.h"
+#include "mainwindow/TDocument.h"
 #include "mainwindow/TFiche.h"
+#include "records/CheminsPhoto.h"
 #include "records/TexteTaille.h"
 #include "ui/CurseurOccupe.h"
 #include "ui/TMessage.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 
 TEchange::TEchange(TFiche& fiche, TAsso& asso) : QObject(&fiche), m_fiche(fiche), m_asso(asso)
 {
@@ -33,6 +39,9 @@ TEchange::TEchange(TFiche& fiche, TAsso& asso) : QObject(&fiche), m_fiche(fiche)
         connect(menus->Item(c), &QAction::triggered, this, lance);
         if (QAction* bouton = menus->Bouton(c)) connect(bouton, &QAction::triggered, this, lance);
     }
+    // Importing adds records: not to a book open read-only.
+    connect(fiche.Document(), &TDocument::LectureSeuleChangee, this,
+            [menus](bool lectureSeule) { menus->SetDisponible(C::Importer, !lectureSeule); });
 }
 
 bool TEchange::Exporter1Click()
@@ -44,25 +53,34 @@ bool TEchange::Exporter1Click()
     m_fiche.activateWindow();
     if (chemin.isEmpty()) return false;
     m_typeExport = type;
-    return Exporte(FormatEchange::AvecExtension(chemin, type), type);
+    return Exporte(FormatEchange::AvecExtension(chemin, type), type,
+                   FormatEchange::EstVCard(type) && m_exportChoisies);
 }
 
-bool TEchange::Exporte(const QString& chemin, TypeFichier type)
+bool TEchange::Exporte(const QString& chemin, TypeFichier type, bool choisies)
 {
     QString erreur;
+    ExportationVCard::Bilan bilan;
     {
         CurseurOccupe occupe;
-        erreur = Exportation::ExportAddressBook(chemin, m_fiche.Rep(), type);
+        if (FormatEchange::EstVCard(type))
+            erreur = ExportationVCard::Exporte(chemin, m_fiche.Rep(), type, choisies,
+                                               m_fiche.DossierImages(), &bilan);
+        else
+            erreur = Exportation::ExportAddressBook(chemin, m_fiche.Rep(), type);
     }
     if (!erreur.isEmpty()) {
         TMessage::Erreur(&m_fiche, erreur);
         return false;
     }
+    const QString compte = ExportationVCard::Compte(bilan);
+    if (!compte.isEmpty()) TMessage::Information(&m_fiche, compte);
     return true;
 }
 
 bool TEchange::Importer1Click()
 {
+    if (m_fiche.Document()->LectureSeule()) return false;
     m_fiche.ValideSaisieGrille();
     TypeFichier type = m_typeImport;
     const QString chemin = ChoisitFichierImport ? ChoisitFichierImport(type) : QString();
@@ -79,15 +97,20 @@ bool TEchange::Importer1Click()
 
 bool TEchange::Importe(const QString& chemin, TypeFichier type)
 {
+    if (m_fiche.Document()->LectureSeule()) return false;
     Repertoire& rep = m_fiche.Rep();
     const LectureImport::Limites limites =
         LimitesImport ? LimitesImport(rep.NbFiches()) : LectureImport::DuLivre(rep.NbFiches());
     TableImport table;
     Encodage::Bilan bilan;
     QString erreur;
+    AssociationChamps initiale;
+    LectureVCard vcard;
+    const bool estVCard = FormatEchange::EstVCard(type);
     {
         CurseurOccupe occupe;
-        erreur = LectureImport::ReadDelimitedFile(chemin, type, table, &bilan, limites);
+        erreur = estVCard ? vcard.Lit(chemin, table, initiale, &bilan, limites)
+                          : LectureImport::ReadDelimitedFile(chemin, type, table, &bilan, limites);
     }
     if (!erreur.isEmpty()) {
         TMessage::Erreur(&m_fiche, erreur);
@@ -98,7 +121,6 @@ bool TEchange::Importe(const QString& chemin, TypeFichier type)
         titres.push_back(rep.CelluleStr(c, 0));
     // A standard CSV often starts with its columns' names: not a record, and they
     // tell which column fills which field.
-    AssociationChamps initiale;
     if (type == TypeFichier::CsvStandard)
         table.SetLigneTitres(TitresImport::Reconnait(table, titres, initiale));
     if (table.NbFiches() == 0) {
@@ -124,18 +146,29 @@ bool TEchange::Importe(const QString& chemin, TypeFichier type)
     if (!accepte) return false;
 
     int derniere = 1;
+    LectureVCard::BilanPhotos photos;
     {
         CurseurOccupe occupe;
+        // A card's picture goes to the images folder before its record names it.
+        const std::vector<std::pair<int, std::string>> nomsPhotos =
+            estVCard ? vcard.EcritPhotos(CheminsPhoto(m_fiche.DossierImages()), table,
+                                         m_asso.Grid(), photos)
+                     : std::vector<std::pair<int, std::string>>();
         m_fiche.Modele()->AjouteEnBloc(
             Importation::NbLignesAjoutees(rep, table), [&](Repertoire& r) {
                 derniere = Importation::AppendImportedRecords(r, table, m_asso.Grid());
+                const int premiere = derniere - table.NbFiches() + 1;
+                for (const auto& [ligne, nom] : nomsPhotos)
+                    r.SetCellule(Photo, premiere + ligne - table.PremiereFiche(), nom);
             });
     }
     m_fiche.AllerA(0, derniere);
     m_fiche.AfficheFiche();
     m_fiche.MajOnglets();
-    const QString compte = LectureImport::Compte(bilan);
-    if (!compte.isEmpty()) TMessage::Information(&m_fiche, compte);
+    QStringList compte{LectureImport::Compte(bilan)};
+    if (estVCard) compte << vcard.Compte(photos);
+    compte.removeAll(QString());
+    if (!compte.isEmpty()) TMessage::Information(&m_fiche, compte.join(QLatin1Char('\n')));
     return true;
 }
 
@@ -152,8 +185,10 @@ QString TEchange::DialogueExport(TypeFichier& type)
     TDialogueExport dialogue(
         &m_fiche, DossierInitial(), type,
         QFileInfo(FormatEchange::NomPropose(m_fiche.Rep().FichierCourant(), type)).fileName());
+    dialogue.SetChoisies(m_exportChoisies);
     if (dialogue.exec() != QDialog::Accepted) return {};
     type = dialogue.Type();
+    m_exportChoisies = dialogue.CaseChoisies()->isChecked();
     return dialogue.Fichier();
 }
 
@@ -163,10 +198,18 @@ QString TEchange::DialogueImport(TypeFichier& type)
     dialogue.setOption(QFileDialog::DontUseNativeDialog);
     dialogue.setAcceptMode(QFileDialog::AcceptOpen);
     dialogue.setFileMode(QFileDialog::ExistingFile);
-    dialogue.setNameFilters(FormatEchange::Filtres());
+    dialogue.setNameFilters(FormatEchange::FiltresImport());
     dialogue.selectNameFilter(FormatEchange::Filtre(type));
-    dialogue.setDefaultSuffix(QStringLiteral("CSV"));
-    dialogue.selectFile(QStringLiteral("*.CSV"));
+    dialogue.setDefaultSuffix(FormatEchange::Extension(type));
+    dialogue.selectFile(QStringLiteral("*.") + FormatEchange::Extension(type));
+    // The pattern shown in the name follows the type chosen ("*.vcf" for vCard).
+    connect(&dialogue, &QFileDialog::filterSelected, &dialogue, [&dialogue](const QString& filtre) {
+        const QString extension = FormatEchange::Extension(FormatEchange::TypeDuFiltre(filtre));
+        dialogue.setDefaultSuffix(extension);
+        auto* nom = dialogue.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        if (nom && nom->text().startsWith(QStringLiteral("*.")))
+            nom->setText(QStringLiteral("*.") + extension);
+    });
     if (dialogue.exec() != QDialog::Accepted || dialogue.selectedFiles().isEmpty()) return {};
     type = FormatEchange::TypeDuFiltre(dialogue.selectedNameFilter());
     return dialogue.selectedFiles().constFirst();

@@ -31,14 +31,19 @@ public:
     // The type each dialog shows: type 2 the first time, then the last one chosen.
     TypeFichier TypeExport() const { return m_typeExport; }
     TypeFichier TypeImport() const { return m_typeImport; }
+    // Whether the export dialog's vCard choice "only the records chosen for the
+    // mailing" was ticked last time (kept for the run).
+    bool ExportChoisies() const { return m_exportChoisies; }
 
     // True when a file was written.
     bool Exporter1Click();
     // True when records were appended.
     bool Importer1Click();
 
-    // Exports the book to `chemin` (its extension set by the type); a failure is told.
-    bool Exporte(const QString& chemin, TypeFichier type);
+    // Exports the book to `chemin` (its extension set by the type); a failure is told,
+    // and so are the photos a vCard export had to leave out. `choisies`: vCard only,
+    // the records chosen for the mailing.
+    bool Exporte(const QString& chemin, TypeFichier type, bool choisies = false);
     bool Importe(const QString& chemin, TypeFichier type);
 
 private:
@@ -50,4 +55,5 @@ private:
     TAsso& m_asso;
     TypeFichier m_typeExport = TypeFichier::Csv;
     TypeFichier m_typeImport = TypeFichier::Csv;
+    bool m_exportChoisies = false;
 };

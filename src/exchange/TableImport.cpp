@@ -420,6 +420,24 @@ QString TableImport::DecoupeCsv(std::string&& entree, char separateur, int64_t m
     return c.Termine(sortie, sortie.size());
 }
 
+QString TableImport::Assemble(std::string&& octets, std::vector<uint32_t>&& lignes, int colonnes,
+                              bool titres)
+{
+    if (octets.size() > MaxOctets)
+        return QString::fromUtf8("une fois lu, le fichier dépasse %1 : il est trop grand pour "
+                                 "être importé.")
+            .arg(TexteTaille::Mo(static_cast<int64_t>(MaxOctets)));
+    if (colonnes < 1 || colonnes > MaxColonnes || lignes.size() < 2 || lignes.front() != 0 ||
+        lignes.back() != octets.size() || !std::is_sorted(lignes.begin(), lignes.end()))
+        return QString::fromUtf8("la table lue est incohérente.");
+    octets.append(Repertoire::MargeLecture, '\0');
+    m_octets = std::move(octets);
+    m_lignes = std::move(lignes);
+    m_colonnes = colonnes;
+    m_titres = titres && NbLignes() > 0;
+    return {};
+}
+
 char TableImport::SeparateurCsv(std::string_view octets)
 {
     size_t virgules = 0, pointsVirgules = 0, tabulations = 0;

@@ -50,6 +50,12 @@ public:
     // RFC 4180: fields may be quoted, with doubled quotes and line breaks (kept
     // as CR LF) inside; CR LF, LF or a lone CR end a line.
     QString DecoupeCsv(std::string&& octets, char separateur, int64_t maxLignes = SansLimite);
+    // A table a reader of its own has laid out (the vCard reader): `octets` holds
+    // the lines end to end, the cells of a line separated by NUL bytes (fewer than
+    // `colonnes` read as empty in the rest), and `lignes` the start of each line
+    // plus the end of the last. Empty on success, else the French reason.
+    QString Assemble(std::string&& octets, std::vector<uint32_t>&& lignes, int colonnes,
+                     bool titres);
     // The standard CSV's separator: the most frequent of ",", ";" and TAB outside
     // quotes on the first line, "," when none.
     static char SeparateurCsv(std::string_view octets);

@@ -12,6 +12,7 @@
 #include "TNewFor.h"
 #include "TPrevis.h"
 #include "mainwindow/Socle.h"
+#include "mainwindow/TDocument.h"
 #include "mainwindow/TFiche.h"
 #include "records/DonneesProgramme.h"
 #include "settings/EcritureReglages.h"
@@ -25,6 +26,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPrinter>
+#include <QPushButton>
+#include <QStandardPaths>
 #include <QTextBrowser>
 #include <QTimer>
 
@@ -158,6 +161,17 @@ void TMailing::Lance()
 {
     enum Etape { Choix, Format, Mail, Fin };
     Disponible(false);
+    // A book open read-only keeps its mailing flags: the choice serves this mailing,
+    // and the flags are put back when the wizard ends. Its records keep their order
+    // meanwhile (no sort from the chooser), so each flag goes back to its record.
+    Repertoire& rep = m_fiche.Rep();
+    const bool lectureSeule = m_fiche.Document()->LectureSeule();
+    const bool modifie = rep.Modifie();
+    std::vector<std::string> flags;
+    if (lectureSeule)
+        for (int r = 0; r < rep.NbLignes(); ++r)
+            flags.push_back(rep.FlagMail(r));
+    m_choix->BoutonTrier()->setEnabled(!lectureSeule);
     m_choix->Remplit();
     Etape etape = Choix;
     while (etape != Fin) {
@@ -198,6 +212,11 @@ void TMailing::Lance()
         case Fin:
             break;
         }
+    }
+    if (lectureSeule) {
+        for (int r = 0; r < rep.NbLignes() && r < static_cast<int>(flags.size()); ++r)
+            rep.SetFlagMail(r, flags[static_cast<size_t>(r)]);
+        rep.SetModifie(modifie);
     }
     Disponible(true);
     m_fiche.AfficheFiche();

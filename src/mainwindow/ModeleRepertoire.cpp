@@ -44,13 +44,14 @@ QVariant ModeleRepertoire::headerData(int section, Qt::Orientation orientation, 
 Qt::ItemFlags ModeleRepertoire::flags(const QModelIndex& index) const
 {
     if (!index.isValid()) return Qt::NoItemFlags;
+    if (m_lectureSeule) return Qt::ItemIsSelectable | Qt::ItemIsEnabled;
     return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable;
 }
 
 bool ModeleRepertoire::setData(const QModelIndex& index, const QVariant& value, int role)
 {
     if (role != Qt::EditRole || !index.isValid() || index.row() >= m_rep.NbFiches() ||
-        index.column() >= NbColonnes)
+        index.column() >= NbColonnes || m_lectureSeule)
         return false;
     const QString texte = value.toString();
     std::string octets;
@@ -84,7 +85,8 @@ void ModeleRepertoire::Nouveau()
 
 bool ModeleRepertoire::SetCellule(int colonne, int ligne, std::string_view texte)
 {
-    if (ligne < 0 || ligne >= m_rep.NbLignes() || colonne < 0 || colonne >= NbColonnes)
+    if (ligne < 0 || ligne >= m_rep.NbLignes() || colonne < 0 || colonne >= NbColonnes ||
+        m_lectureSeule)
         return false;
     if (m_rep.Cellule(colonne, ligne) == texte) return false;
     m_rep.SetCellule(colonne, ligne, texte);

@@ -33,10 +33,17 @@ public:
     // The most characters a cell or title shows in the grid.
     static constexpr int LongueurAffichee = 1000;
 
+    // A book open read-only: the grid offers no editor, and edits typed in the record
+    // pages or the grid (SetCellule, setData) are refused. The commands that change
+    // the book otherwise are disabled where they are offered.
+    void SetLectureSeule(bool lectureSeule) { m_lectureSeule = lectureSeule; }
+    bool LectureSeule() const { return m_lectureSeule; }
+
     // Replaces the whole book (after a load or New).
     void Remplace(Repertoire&& nouveau);
     void Nouveau();
     // Stores the text when it differs from the cell, sets Modifie; true when it changed.
+    // Refused (false) while read-only.
     bool SetCellule(int colonne, int ligne, std::string_view texte);
     int AjouteFiche();                      // sets Modifie, returns the new row
     int DupliqueFiche(int ligne);           // sets Modifie, returns the new row
@@ -54,4 +61,5 @@ signals:
 private:
     void MarqueModifie();
     Repertoire& m_rep;
+    bool m_lectureSeule = false;
 };

@@ -8,6 +8,7 @@
 #include "mainwindow/TGrille.h"
 #include "mainwindow/TOngletsAZ.h"
 #include "mainwindow/TPagesFiche.h"
+#include "mainwindow/TPartage.h"
 #include "records/CheminsPhoto.h"
 #include "ui/CurseurOccupe.h"
 #include "ui/TAide.h"
@@ -60,6 +61,7 @@ TFiche::TFiche(const QString& dossierProgramme, QWidget* parent) : QMainWindow(p
     };
 
     CreeFenetre();
+    new TPartage(*this);
     AppliqueEtat(EtatParDefaut());
     // The application-wide filter lets the menu shortcuts win over the edit fields.
     qApp->installEventFilter(this);
@@ -320,6 +322,7 @@ void TFiche::closeEvent(QCloseEvent* event)
         return;
     }
     if (m_aide) m_aide->close();
+    m_document->Ferme();
     event->accept();
 }
 
@@ -366,7 +369,7 @@ int TFiche::LigneCourante() const
 
 void TFiche::MajTitre()
 {
-    setWindowTitle(TitreFiche::Compose(m_rep, LigneCourante()));
+    setWindowTitle(TitreFiche::Compose(m_rep, LigneCourante(), m_document->LectureSeule()));
     m_menus->Bouton(TMenusFiche::Commande::Trier)->setEnabled(m_rep.NbFiches() != 1);
 }
 

@@ -205,6 +205,7 @@ struct TPagesFiche::Prive {
     // of text (an input method's composition, a layout change) reports nothing.
     std::array<QString, NbColonnes - 1> textes;
     bool affichage = false; // the program is showing a record: no edit to report
+    bool lectureSeule = false;
 };
 
 TPagesFiche::TPagesFiche(QTabWidget* pages) : QObject(pages), d(new Prive)
@@ -461,12 +462,37 @@ void TPagesFiche::SetHorloge(std::function<QDate()> horloge)
         m->SetHorloge(horloge);
 }
 
+void TPagesFiche::SetLectureSeule(bool lectureSeule)
+{
+    d->lectureSeule = lectureSeule;
+    for (QWidget* w : d->controles) {
+        if (auto* l = qobject_cast<QLineEdit*>(w)) l->setReadOnly(lectureSeule);
+        if (auto* c = qobject_cast<QComboBox*>(w)) c->lineEdit()->setReadOnly(lectureSeule);
+        if (auto* m = qobject_cast<TMemoNotes*>(w)) m->setReadOnly(lectureSeule);
+    }
+}
+
+bool TPagesFiche::LectureSeule() const
+{
+    return d->lectureSeule;
+}
+
 void TPagesFiche::Modifie(int colonne)
 {
     if (d->affichage) return;
     const QString texte = TexteUnicode(colonne);
     QString& dernier = d->textes[static_cast<size_t>(colonne)];
     if (texte == dernier) return;
+    if (d->lectureSeule) {
+        // Only the list of a drop-down can still change its text: put it back.
+        if (auto* c = qobject_cast<QComboBox*>(Controle(colonne))) {
+            d->affichage = true;
+            c->setCurrentIndex(c->findText(dernier, Qt::MatchExactly | Qt::MatchCaseSensitive));
+            c->setEditText(dernier);
+            d->affichage = false;
+        }
+        return;
+    }
     dernier = texte;
     std::string octets;
     // A text Windows-1252 cannot hold never gets here from the user; the

@@ -42,6 +42,11 @@ public:
     void MajEntetes(const Repertoire& rep, int ligne);
     QString LigneSociete() const; // text of the company line, for tests
 
+    // A book open read-only: the fields show their text, which can be selected and
+    // copied but not changed (a choice in the "Civilité" list is taken back).
+    void SetLectureSeule(bool lectureSeule);
+    bool LectureSeule() const;
+
     // The clock used by F12 in the notes; today's date by default.
     void SetHorloge(std::function<QDate()> horloge);
 

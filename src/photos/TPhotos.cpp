@@ -1,6 +1,7 @@
 #include "TPhotos.h"
 
 #include "mainwindow/TCadrePhoto.h"
+#include "mainwindow/TDocument.h"
 #include "mainwindow/TFiche.h"
 #include "mainwindow/TPagesFiche.h"
 #include "photos/TOpenDial.h"
@@ -69,12 +70,17 @@ void TPhotos::Ecrit(Reglages& reglages) const
 
 void TPhotos::MenuDemande(const QPoint& position)
 {
-    m_effacer->setEnabled(!m_fiche.Rep().Cellule(Photo, m_fiche.LigneCourante()).empty());
+    // A book open read-only keeps its photos: the menu shows, both items greyed.
+    const bool lectureSeule = m_fiche.Document()->LectureSeule();
+    m_charger->setEnabled(!lectureSeule);
+    m_effacer->setEnabled(!lectureSeule &&
+                          !m_fiche.Rep().Cellule(Photo, m_fiche.LigneCourante()).empty());
     m_menu->popup(m_cadre->mapToGlobal(position));
 }
 
 void TPhotos::ChargerPhoto1Click()
 {
+    if (m_fiche.Document()->LectureSeule()) return;
     const Choix choix = ChoisitImage(m_cheminImagesPerso, m_apercu);
     m_apercu = choix.apercu;
     if (!choix.ok) return;
@@ -96,6 +102,7 @@ void TPhotos::ChargerPhoto1Click()
 
 void TPhotos::EffacerPhoto1Click()
 {
+    if (m_fiche.Document()->LectureSeule()) return;
     m_fiche.Modele()->SetCellule(Photo, m_fiche.LigneCourante(), std::string_view());
     SansPhoto();
 }

@@ -138,3 +138,48 @@ CheminsPhoto::Resultat CheminsPhoto::Importe(const QString& source) const
     r.nom = std::move(octets);
     return r;
 }
+
+CheminsPhoto::Resultat CheminsPhoto::Depose(std::string_view octets, const std::string& nom) const
+{
+    Resultat r;
+    if (!NomSur(nom)) {
+        r.erreur = U("Le nom ") + Guillemets(CodePage::VersUnicode(nom)) +
+                   U(" ne peut pas servir de nom de photo.");
+        return r;
+    }
+    const size_t point = nom.rfind('.');
+    const std::string base = point == std::string::npos || point == 0 ? nom : nom.substr(0, point);
+    const std::string extension =
+        point == std::string::npos || point == 0 ? std::string() : nom.substr(point);
+    QDir().mkpath(m_dossier);
+    for (int essai = 1; essai <= 1000; ++essai) {
+        const std::string candidat =
+            essai == 1 ? nom : base + "-" + std::to_string(essai) + extension;
+        const QString cible = m_dossier + QLatin1Char('/') + CodePage::VersUnicode(candidat);
+        const QFileInfo info(cible);
+        if (info.isSymLink() || info.exists()) {
+            // The same picture already there (a book imported again) is used as it is.
+            if (!info.isSymLink() && info.isFile() &&
+                info.size() == static_cast<qint64>(octets.size())) {
+                std::string deja;
+                if (OuvertureSure::LitTout(cible, deja, info.size()).isEmpty() && deja == octets) {
+                    r.nom = candidat;
+                    return r;
+                }
+            }
+            continue;
+        }
+        const QString raison = FichierSur::Ecrit(cible, octets.data(), octets.size());
+        if (!raison.isEmpty()) {
+            r.erreur = U("Impossible d'écrire la photo dans le dossier des images ") +
+                       Guillemets(QDir::toNativeSeparators(m_dossier)) + U(".\n") + raison;
+            return r;
+        }
+        r.nom = candidat;
+        r.copie = true;
+        return r;
+    }
+    r.erreur = U("Le dossier des images contient déjà trop de photos nommées ") +
+               Guillemets(CodePage::VersUnicode(nom)) + U(".");
+    return r;
+}

@@ -33,6 +33,11 @@ public:
     // Puts `source` into the images folder under its own name. A file of that name
     // already there is kept and used, even when it is another picture.
     Resultat Importe(const QString& source) const;
+    // Puts a picture received as bytes (a card's photo) into the images folder under
+    // `nom`, a safe bare name: a file already there with the same bytes is used as
+    // it is; one with other bytes (or any link) is never replaced, the picture then
+    // taking the first free name of "nom-2.ext", "nom-3.ext"...
+    Resultat Depose(std::string_view octets, const std::string& nom) const;
 
 private:
     QString m_dossier;

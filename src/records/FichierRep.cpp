@@ -1,5 +1,6 @@
 #include "FichierRep.h"
 
+#include "EmpreinteFichier.h"
 #include "ErreurSysteme.h"
 #include "FichierSur.h"
 #include "OuvertureSure.h"
@@ -13,6 +14,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <limits>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -94,8 +96,8 @@ private:
 class LecteurFichier
 {
 public:
-    LecteurFichier(int fd, size_t bloc)
-        : m_fd(fd), m_bloc(std::max<size_t>(bloc, 1)), m_tampon(m_bloc)
+    LecteurFichier(int fd, size_t bloc, EmpreinteFichier::Calcul* empreinte = nullptr)
+        : m_fd(fd), m_bloc(std::max<size_t>(bloc, 1)), m_tampon(m_bloc), m_empreinte(empreinte)
     {
     }
     bool LitLigne(std::string_view& ligne, size_t max, bool* tropLongue = nullptr)
@@ -183,6 +185,7 @@ private:
                 return false;
             }
             if (n == 0) m_finFichier = true;
+            if (m_empreinte) m_empreinte->Ajoute(m_tampon.data() + m_fin, static_cast<size_t>(n));
             m_fin += static_cast<size_t>(n);
             return true;
         }
@@ -195,6 +198,7 @@ private:
     size_t m_fin = 0;
     bool m_finFichier = false;
     int m_erreur = 0;
+    EmpreinteFichier::Calcul* m_empreinte; // every byte read is hashed
 };
 
 // Line 1 and 2 hold a number of a few digits, a flag line "0" or "1": longer ones
@@ -386,7 +390,8 @@ qint64 FichierRep::TailleMax()
 }
 
 QString FichierRep::ChargeRepertoire(const QString& chemin, Repertoire& resultat,
-                                     QString* avertissement, qint64 tailleMax, size_t bloc)
+                                     QString* avertissement, qint64 tailleMax, size_t bloc,
+                                     EmpreinteFichier* empreinte)
 {
     if (tailleMax < 0) tailleMax = TailleMax();
     QString raison;
@@ -402,8 +407,17 @@ QString FichierRep::ChargeRepertoire(const QString& chemin, Repertoire& resultat
                               "avec le fichier, et une fiche est limitée à 4 Go).")
                 .arg(TexteTaille::Mo(taille, tailleMax), TexteTaille::Mo(tailleMax, taille)));
     }
-    LecteurFichier lecteur(fd, bloc);
+    // The stamp: the identity before the first byte, then every byte as it is read.
+    std::optional<EmpreinteFichier::Calcul> calcul;
+    struct stat etat;
+    if (empreinte) {
+        *empreinte = {};
+        if (fstat(fd, &etat) == 0) calcul.emplace().Identite(etat);
+    }
+    LecteurFichier lecteur(fd, bloc, calcul ? &*calcul : nullptr);
     const QString erreur = AnalyseDans(lecteur, taille, chemin, resultat, avertissement);
+    // A tail the parser left unread counts too; unread, the stamp stays invalid.
+    if (erreur.isEmpty() && calcul && calcul->LitReste(fd)) *empreinte = calcul->Termine();
     close(fd);
     return erreur;
 }
@@ -511,14 +525,21 @@ QByteArray FichierRep::Serialise(const Repertoire& rep)
     return sortie;
 }
 
-QString FichierRep::EcritRepertoire(const QString& chemin, Repertoire& rep)
+QString FichierRep::EcritRepertoire(const QString& chemin, Repertoire& rep,
+                                    EmpreinteFichier* empreinte)
 {
     EcritureSure fichier(chemin);
-    Produit(rep, [&fichier](const char* o, size_t n) { return fichier.Ecrit(o, n); });
+    std::optional<EmpreinteFichier::Calcul> calcul;
+    if (empreinte) calcul.emplace();
+    Produit(rep, [&fichier, &calcul](const char* o, size_t n) {
+        if (calcul) calcul->Ajoute(o, n);
+        return fichier.Ecrit(o, n);
+    });
     const QString raison = fichier.Termine();
     if (!raison.isEmpty())
         return QString::fromUtf8("Impossible d'enregistrer le répertoire « %1 » :\n%2")
             .arg(chemin, raison);
     rep.SetModifie(false);
+    if (calcul) *empreinte = calcul->Termine(chemin);
     return {};
 }

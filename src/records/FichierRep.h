@@ -3,6 +3,8 @@
 #include "OuvertureSure.h"
 #include "Repertoire.h"
 
+class EmpreinteFichier;
+
 #include <QByteArray>
 #include <QString>
 #include <string>
@@ -18,16 +20,20 @@ public:
     // Only a regular file no larger than `tailleMax` (TailleMax() when negative) is
     // read, `bloc` bytes at a time. A file holding more than its announced rows
     // opens, and `avertissement` then tells the user that a save will not keep the rest.
+    // `empreinte` receives the stamp of the bytes read (hashed as they are read).
     static QString ChargeRepertoire(const QString& chemin, Repertoire& resultat,
                                     QString* avertissement = nullptr, qint64 tailleMax = -1,
-                                    size_t bloc = OuvertureSure::BlocParDefaut);
+                                    size_t bloc = OuvertureSure::BlocParDefaut,
+                                    EmpreinteFichier* empreinte = nullptr);
     static QString ChargeDepuisOctets(const QByteArray& octets, const QString& chemin,
                                       Repertoire& resultat, QString* avertissement = nullptr);
     // The largest book this computer can open.
     static qint64 TailleMax();
     // Writes atomically: on failure the previous file is untouched. Clears
-    // Modifie only on success. Does not change FichierCourant.
-    static QString EcritRepertoire(const QString& chemin, Repertoire& rep);
+    // Modifie only on success. Does not change FichierCourant. `empreinte` receives
+    // the stamp of the file written.
+    static QString EcritRepertoire(const QString& chemin, Repertoire& rep,
+                                   EmpreinteFichier* empreinte = nullptr);
     static QByteArray Serialise(const Repertoire& rep);
 
 private:

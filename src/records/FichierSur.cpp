@@ -259,6 +259,63 @@ void FichierSur::Abandonne(const QString& temporaire)
     if (!temporaire.isEmpty()) unlink(Natif(temporaire).constData());
 }
 
+int FichierSur::EcritVerrou(const QString& chemin, const QByteArray& octets, bool remplace,
+                            int* erreur, bool* verrouille)
+{
+    *verrouille = false;
+    // The lock file itself, never a link's target: a link there is replaced, or
+    // counts as a file that exists.
+    const QByteArray cible = Natif(chemin);
+    QByteArray temporaire;
+    const int fd = CreeTemporaire(cible, temporaire);
+    if (fd < 0) {
+        *erreur = errno;
+        return -1;
+    }
+    const auto echec = [&](int e) {
+        close(fd);
+        unlink(temporaire.constData());
+        *erreur = e;
+        return -1;
+    };
+    fcntl(fd, F_SETFD, FD_CLOEXEC);
+    fchmod(fd, 0644);
+    for (qsizetype ecrits = 0; ecrits < octets.size();) {
+        const ssize_t n =
+            write(fd, octets.constData() + ecrits, static_cast<size_t>(octets.size() - ecrits));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return echec(n < 0 ? errno : ENOSPC);
+        ecrits += n;
+    }
+    struct flock verrou {
+    };
+    verrou.l_type = F_WRLCK;
+    verrou.l_whence = SEEK_SET;
+    *verrouille = fcntl(fd, F_SETLK, &verrou) == 0;
+    if (fdatasync(fd) != 0) return echec(errno);
+    if (remplace) {
+        if (rename(temporaire.constData(), cible.constData()) != 0) return echec(errno);
+    } else if (link(temporaire.constData(), cible.constData()) == 0) {
+        // The name was free: exactly one of several copies gets it.
+        unlink(temporaire.constData());
+    } else if (errno == EEXIST) {
+        return echec(EEXIST);
+    } else if (errno == EPERM || errno == EOPNOTSUPP || errno == ENOSYS || errno == EMLINK) {
+        // A file system without hard links: the name is looked at, then taken.
+        struct stat etat;
+        if (lstat(cible.constData(), &etat) == 0) return echec(EEXIST);
+        if (rename(temporaire.constData(), cible.constData()) != 0) return echec(errno);
+    } else {
+        return echec(errno);
+    }
+    const int dossier = open(DossierDe(cible).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dossier >= 0) {
+        fsync(dossier);
+        close(dossier);
+    }
+    return fd;
+}
+
 bool FichierSur::ProprietairePerdu()
 {
     return g_proprietairePerdu;

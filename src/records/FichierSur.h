@@ -27,6 +27,18 @@ public:
     // Removes a temporary file whose writing was abandoned.
     static void Abandonne(const QString& temporaire);
 
+    // A lock file: `octets` written and synced like any other file, given the mode
+    // 0644 (every user who sees the folder can tell who holds it), then put in place
+    // only when no file of that name exists, or over the one there when `remplace`.
+    // A write lock (fcntl) is taken on it before its name appears, so that no other
+    // copy of the program ever sees it unlocked while its writer lives. Returns the
+    // descriptor, which the caller keeps open for as long as it holds the lock
+    // (closing it releases the fcntl lock), or -1 with the error number in `erreur`
+    // (EEXIST: a file of that name is there). `verrouille`: the file system granted
+    // the fcntl lock.
+    static int EcritVerrou(const QString& chemin, const QByteArray& octets, bool remplace,
+                           int* erreur, bool* verrouille);
+
     // Set when the last successful replacement could not keep the old file's owner
     // or group (the system refused it): the caller may tell the user.
     static bool ProprietairePerdu();

@@ -78,42 +78,41 @@ QString OuvertureSure::LitTout(const QString& chemin, std::string& octets, int64
         return QString::fromUtf8("le fichier est trop grand.");
     }
     bloc = std::max<size_t>(bloc, 1);
+    // Reads at most `n` bytes into `ou`: the count, 0 at the end, -1 with errno set.
+    const auto lit = [fd](char* ou, size_t n) {
+        for (;;) {
+            const ssize_t lus = ::read(fd, ou, n);
+            if (lus >= 0 || errno != EINTR) return lus;
+        }
+    };
     std::string lu;
     // A file that grows while it is read stops at the limit all the same.
     lu.resize(static_cast<size_t>(taille));
     size_t fin = 0;
     for (;;) {
-        if (fin == lu.size()) {
-            // All that was announced is read: one byte more tells whether the file
-            // grew, before the buffer grows (and is copied whole) for it.
-            char c;
-            const ssize_t n = ::read(fd, &c, 1);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) {
-                const int e = errno;
-                ::close(fd);
-                return ErreurSysteme::Numero(e);
-            }
-            if (n == 0) break;
-            if (static_cast<int64_t>(lu.size()) >= max) {
-                ::close(fd);
-                return QString::fromUtf8("le fichier est trop grand.");
-            }
-            lu.resize(static_cast<size_t>(
-                std::min<int64_t>(max, static_cast<int64_t>(lu.size()) + int64_t(bloc))));
-            lu[fin++] = c;
-            continue;
-        }
-        const size_t voulu = std::min(bloc, lu.size() - fin);
-        const ssize_t n = ::read(fd, lu.data() + fin, voulu);
-        if (n < 0 && errno == EINTR) continue;
+        // All that was announced is read: one byte more tells whether the file grew,
+        // before the buffer grows (and is copied whole) for it.
+        const bool sonde = fin == lu.size();
+        char c;
+        const ssize_t n =
+            sonde ? lit(&c, 1) : lit(lu.data() + fin, std::min(bloc, lu.size() - fin));
         if (n < 0) {
             const int e = errno;
             ::close(fd);
             return ErreurSysteme::Numero(e);
         }
         if (n == 0) break;
-        fin += static_cast<size_t>(n);
+        if (!sonde) {
+            fin += static_cast<size_t>(n);
+            continue;
+        }
+        if (static_cast<int64_t>(lu.size()) >= max) {
+            ::close(fd);
+            return QString::fromUtf8("le fichier est trop grand.");
+        }
+        lu.resize(static_cast<size_t>(
+            std::min<int64_t>(max, static_cast<int64_t>(lu.size()) + int64_t(bloc))));
+        lu[fin++] = c;
     }
     ::close(fd);
     lu.resize(fin);

@@ -5,7 +5,9 @@
 namespace
 {
 bool modeTest = false;
-std::deque<TMessage::Reponse> reponses;
+// Queued answers: a Reponse, or ChoixBase + the button of a Choix.
+constexpr int ChoixBase = 1000;
+std::deque<int> reponses;
 std::deque<TMessage::Trace> trace;
 std::function<void()> pendantBoite;
 } // namespace
@@ -28,6 +30,11 @@ void TMessage::ReponseSuivante(Reponse r)
     reponses.push_back(r);
 }
 
+void TMessage::ChoixSuivant(int bouton)
+{
+    reponses.push_back(ChoixBase + bouton);
+}
+
 std::deque<TMessage::Trace>& TMessage::Historique()
 {
     return trace;
@@ -41,12 +48,12 @@ QString TMessage::DernierTexte()
 TMessage::Reponse TMessage::Question(QWidget* parent, const QString& texte, const QString& titre)
 {
     if (modeTest) {
-        trace.push_back({titre, texte, true});
+        trace.push_back({titre, texte, true, {}});
         if (pendantBoite) pendantBoite();
         if (reponses.empty()) return Annuler;
-        const Reponse r = reponses.front();
+        const int r = reponses.front();
         reponses.pop_front();
-        return r;
+        return r >= ChoixBase ? Annuler : static_cast<Reponse>(r);
     }
     QMessageBox boite(QMessageBox::Question, titre, texte, QMessageBox::NoButton, parent);
     QPushButton* oui = boite.addButton(QString::fromUtf8("&Oui"), QMessageBox::YesRole);
@@ -64,9 +71,9 @@ TMessage::Reponse TMessage::QuestionOuiNon(QWidget* parent, const QString& texte
                                            const QString& titre)
 {
     if (modeTest) {
-        trace.push_back({titre, texte, true});
+        trace.push_back({titre, texte, true, {}});
         if (reponses.empty()) return Non;
-        const Reponse r = reponses.front();
+        const int r = reponses.front();
         reponses.pop_front();
         return r == Oui ? Oui : Non;
     }
@@ -80,12 +87,34 @@ TMessage::Reponse TMessage::QuestionOuiNon(QWidget* parent, const QString& texte
     return boite.clickedButton() == oui ? Oui : Non;
 }
 
+int TMessage::Choix(QWidget* parent, const QString& texte, const QString& titre,
+                    const QStringList& boutons, int defaut, int echap)
+{
+    if (modeTest) {
+        trace.push_back({titre, texte, true, boutons});
+        if (pendantBoite) pendantBoite();
+        if (reponses.empty()) return echap;
+        const int r = reponses.front() - ChoixBase;
+        reponses.pop_front();
+        return r >= 0 && r < boutons.size() ? r : echap;
+    }
+    QMessageBox boite(QMessageBox::Warning, titre, texte, QMessageBox::NoButton, parent);
+    QList<QPushButton*> poussoirs;
+    for (const QString& b : boutons)
+        poussoirs << boite.addButton(b, QMessageBox::AcceptRole);
+    if (defaut >= 0 && defaut < poussoirs.size()) boite.setDefaultButton(poussoirs.at(defaut));
+    if (echap >= 0 && echap < poussoirs.size()) boite.setEscapeButton(poussoirs.at(echap));
+    boite.exec();
+    const qsizetype clique = poussoirs.indexOf(qobject_cast<QPushButton*>(boite.clickedButton()));
+    return clique < 0 ? echap : static_cast<int>(clique);
+}
+
 namespace
 {
 void Boite(QMessageBox::Icon icone, QWidget* parent, const QString& texte, const QString& titre)
 {
     if (modeTest) {
-        trace.push_back({titre, texte, false});
+        trace.push_back({titre, texte, false, {}});
         if (pendantBoite) pendantBoite();
         return;
     }

@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 #include <deque>
 #include <functional>
 
@@ -18,6 +19,10 @@ public:
     // "Confirmation" with "&Oui" and "&Non" only: Oui or Non.
     static Reponse QuestionOuiNon(QWidget* parent, const QString& texte,
                                   const QString& titre = QString::fromUtf8("Confirmation"));
+    // A warning question with buttons of its own, left to right, `defaut` taking Enter.
+    // Returns the index of the button clicked, or `echap` for Escape and the close box.
+    static int Choix(QWidget* parent, const QString& texte, const QString& titre,
+                     const QStringList& boutons, int defaut, int echap);
     static void Information(QWidget* parent, const QString& texte,
                             const QString& titre = QString::fromUtf8("Information"));
     static void Avertissement(QWidget* parent, const QString& texte,
@@ -29,10 +34,13 @@ public:
     // (Annuler when none is queued) and every text is recorded.
     static void ModeTest(bool actif);
     static void ReponseSuivante(Reponse r);
+    // The button the next Choix clicks (its `echap` when none is queued).
+    static void ChoixSuivant(int bouton);
     struct Trace {
         QString titre;
         QString texte;
         bool question;
+        QStringList boutons; // a Choix's buttons
     };
     static std::deque<Trace>& Historique();
     // Runs while a box would be open, as the window manager acts then (focus moves).

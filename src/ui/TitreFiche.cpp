@@ -19,7 +19,7 @@ QString TitreFiche::Borne(std::string_view texte, int max)
     return CodePage::VersUnicode(texte.substr(0, static_cast<size_t>(max))) + QChar(0x2026);
 }
 
-QString TitreFiche::Compose(const Repertoire& rep, int ligne)
+QString TitreFiche::Compose(const Repertoire& rep, int ligne, bool lectureSeule)
 {
     QString personne;
     if (ligne >= 1 && ligne <= rep.NbFiches()) {
@@ -35,7 +35,8 @@ QString TitreFiche::Compose(const Repertoire& rep, int ligne)
         }
     }
     // One pass: a "%" in a file or person name must not be taken for a placeholder.
-    return QString::fromUtf8("Carnet d'adresses \"%1\" - Fiche n°%2/%3 [%4]")
-        .arg(NomCourt(rep.FichierCourant()), QString::number(ligne),
-             QString::number(rep.NbFiches()), personne);
+    return QString::fromUtf8("Carnet d'adresses \"%1\"%2 - Fiche n°%3/%4 [%5]")
+        .arg(NomCourt(rep.FichierCourant()),
+             lectureSeule ? QString::fromUtf8(" (lecture seule)") : QString(),
+             QString::number(ligne), QString::number(rep.NbFiches()), personne);
 }

@@ -14,8 +14,9 @@ public:
     // no file or a name that begins with ".".
     static QString NomCourt(const QString& chemin);
     // Carnet d'adresses "amis" - Fiche n°3/12 [Jean Dupont]
-    // The person's part is cut to LongueurPersonne characters, then "…".
-    static QString Compose(const Repertoire& rep, int ligne);
+    // The person's part is cut to LongueurPersonne characters, then "…". A book open
+    // read-only says so after its name: Carnet d'adresses "amis" (lecture seule) - ...
+    static QString Compose(const Repertoire& rep, int ligne, bool lectureSeule = false);
 
     // A cell's text as handed to the window system: at most `max` characters, then
     // "…". The window system refuses texts of many megabytes (and a caption that

@@ -8,12 +8,14 @@
 #include "exchange/TEchange.h"
 #include "exchange/TableImport.h"
 #include "exchange/TitresImport.h"
+#include "mainwindow/TDocument.h"
 #include "mainwindow/TFiche.h"
 #include "mainwindow/TGrille.h"
 #include "mainwindow/TOngletsAZ.h"
 #include "mainwindow/TPagesFiche.h"
 #include "records/FichierRep.h"
 #include "records/TexteTaille.h"
+#include "records/VerrouRepertoire.h"
 #include "ui/TMessage.h"
 
 #include <QAction>
@@ -756,6 +758,54 @@ private slots:
         QCOMPARE(TMessage::Historique().back().titre, QStringLiteral("Erreur"));
         QVERIFY2(TMessage::DernierTexte().contains(QStringLiteral("introuvable")),
                  qPrintable(TMessage::DernierTexte()));
+    }
+
+    // A book open read-only (another copy holds it) takes no import: the command is
+    // greyed, and reached anyway it opens nothing and adds nothing; export still
+    // works, and writes no lock beside what it writes. Save as gives import back.
+    void LectureSeule()
+    {
+        Repertoire rep;
+        rep.SetNbLignes(2);
+        rep.SetCellule(Nom, 1, "Zola");
+        QCOMPARE(FichierRep::EcritRepertoire(Chemin("amis.REP"), rep), QString());
+        VerrouRepertoire autreCopie;
+        QCOMPARE(autreCopie.Prend(Chemin("amis.REP")).issue, VerrouRepertoire::Issue::Pris);
+        auto p = Demarre();
+        TFiche* f = p->Fiche();
+        TMessage::ChoixSuivant(0); // "Ouvrir en lecture seule"
+        QVERIFY(f->Document()->Charge(Chemin("amis.REP")));
+        QVERIFY(f->Document()->LectureSeule());
+        QVERIFY(!f->Menus()->Item(TMenusFiche::Commande::Importer)->isEnabled());
+        QVERIFY(!f->Menus()->Bouton(TMenusFiche::Commande::Importer)->isEnabled());
+        QVERIFY(f->Menus()->Item(TMenusFiche::Commande::Exporter)->isEnabled());
+        Ecrit(Chemin("import.csv"), "Martin;Lyon\r\n");
+        int dialogues = 0;
+        p->Echange()->ChoisitFichierImport = [&](TypeFichier&) {
+            ++dialogues;
+            return Chemin("import.csv");
+        };
+        p->Echange()->ExecuteAsso = [](TAsso&) { return true; };
+        QVERIFY(!p->Echange()->Importer1Click());
+        QVERIFY(!p->Echange()->Importe(Chemin("import.csv"), TypeFichier::Csv));
+        QCOMPARE(dialogues, 0);
+        QCOMPARE(f->Rep().NbFiches(), 1);
+        QVERIFY(!f->Rep().Modifie());
+
+        p->Echange()->ChoisitFichierExport = [&](TypeFichier& type) {
+            type = TypeFichier::Csv;
+            return Chemin("sortie.CSV");
+        };
+        QVERIFY(p->Echange()->Exporter1Click());
+        QVERIFY(Lit(Chemin("sortie.CSV")).contains("\r\nZola;"));
+        QVERIFY(!QFile::exists(VerrouRepertoire::CheminVerrou(Chemin("sortie.CSV"))));
+
+        f->Document()->ChoisitFichierEnregistrer = [this] { return Chemin("copie.REP"); };
+        QVERIFY(f->Document()->EnregistrerSous());
+        QVERIFY(f->Menus()->Item(TMenusFiche::Commande::Importer)->isEnabled());
+        p->Echange()->ExecuteAsso = [](TAsso&) { return false; };
+        QVERIFY(!p->Echange()->Importer1Click());
+        QCOMPARE(dialogues, 1);
     }
 
     // The real save dialog, driven by keys: the name shown follows the type

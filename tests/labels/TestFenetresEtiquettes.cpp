@@ -15,10 +15,12 @@
 #include "labels/TParametresFeuille.h"
 #include "labels/TPrevis.h"
 #include "mainwindow/ModeleRepertoire.h"
+#include "mainwindow/TDocument.h"
 #include "mainwindow/TFiche.h"
 #include "mainwindow/TMenusFiche.h"
 #include "records/CodePage.h"
 #include "records/FichierRep.h"
+#include "records/VerrouRepertoire.h"
 #include "ui/TMessage.h"
 
 #include <QAction>
@@ -65,6 +67,16 @@ Repertoire Livre(const QStringList& noms, const QString& choisis = QString())
         if (choisis.contains(QString::number(i + 1))) rep.SetFlagMail(i + 1, "1");
     }
     return rep;
+}
+
+QStringList NomsLus(const QString& chemin)
+{
+    Repertoire rep;
+    FichierRep::ChargeRepertoire(chemin, rep);
+    QStringList noms;
+    for (int r = 1; r <= rep.NbFiches(); ++r)
+        noms << CodePage::VersUnicode(rep.Cellule(Nom, r));
+    return noms;
 }
 
 QString Drapeaux(const Repertoire& rep)
@@ -118,6 +130,7 @@ private slots:
     void FpPrevNavigationEtZoom();
     void AssistantCompletJusquAuPdf();
     void AssistantPrecedentEtAnnuler();
+    void AssistantEnLectureSeule();
     void DemarrageCatalogueAbimeEtOptions();
     void IMailPoliceCouleurEtFichier();
     void FermetureCatalogueImpossible();
@@ -461,6 +474,63 @@ void TestFenetresEtiquettes::AssistantCompletJusquAuPdf()
     QVERIFY2(texte.contains("Bert") && texte.contains("Cyr") && !texte.contains("Ainsi"),
              qPrintable(texte));
     QCOMPARE(texte.count('\f'), 2);
+}
+
+// A book open read-only (another copy holds it) prints the labels chosen, and keeps
+// its mailing flags: put back when the wizard ends, the book not marked changed. The
+// chooser does not sort it meanwhile, so that each flag goes back to its record.
+void TestFenetresEtiquettes::AssistantEnLectureSeule()
+{
+    QTemporaryDir d;
+    Repertoire rep = Livre({"Ainsi", "Bert", "Cyr"}, "13");
+    const QString livre = d.filePath("amis.REP");
+    QCOMPARE(FichierRep::EcritRepertoire(livre, rep), QString());
+    VerrouRepertoire autreCopie;
+    QCOMPARE(autreCopie.Prend(livre).issue, VerrouRepertoire::Issue::Pris);
+    TMessage::ChoixSuivant(0); // "Ouvrir en lecture seule"
+    auto programme =
+        std::make_unique<BancMailing>(d.filePath("carnet.ini"), d.path() + '/', QStringList{livre});
+    TFiche* fiche = programme->Fiche();
+    fiche->show();
+    QCoreApplication::processEvents();
+    QVERIFY(fiche->Document()->LectureSeule());
+    QVERIFY(fiche->Menus()->Item(TMenusFiche::Commande::Mailing)->isEnabled());
+    const QString pdf = d.filePath("mailing.pdf");
+    programme->Mailing()->IMail()->ChoisitFichierPdf = [pdf](const QString&) { return pdf; };
+    bool trierActif = true;
+    QString titre;
+    Pilote pilote({
+        {"Choix",
+         [&](QWidget* w) {
+             trierActif = Enfant<QPushButton>(w, "Trier")->isEnabled();
+             CliqueLigne(Enfant<QListView>(w, "ListeChoix"), 1, Qt::ControlModifier);
+             titre = w->windowTitle();
+             Clique(w, "Suivant");
+         }},
+        {"Format",
+         [&](QWidget* w) {
+             Enfant<QListWidget>(w, "ListeFormats")->setCurrentRow(0);
+             Clique(w, "Suivant");
+         }},
+        {"IMail", [&](QWidget* w) { Clique(w, "Imprimer"); }},
+    });
+    fiche->Menus()->Item(TMenusFiche::Commande::Mailing)->trigger();
+    QVERIFY2(pilote.Fini(), qPrintable(pilote.Rapport()));
+    QVERIFY(!trierActif);
+    QVERIFY2(titre.contains("3 étiquettes"), qPrintable(titre));
+    QCOMPARE(programme->Mailing()->NombreEtiquettes(), 3);
+    QCOMPARE(Drapeaux(fiche->Rep()), QStringLiteral("101"));
+    QVERIFY(!fiche->Rep().Modifie());
+    QVERIFY(QFile::exists(pdf));
+    QCOMPARE(NomsLus(livre), QStringList({"Ainsi", "Bert", "Cyr"}));
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+        QSKIP("pdftotext (poppler-utils) missing: the PDF's text cannot be checked");
+    QProcess p;
+    p.start("pdftotext", {"-layout", pdf, "-"});
+    p.waitForFinished(30000);
+    const QString texte = QString::fromUtf8(p.readAllStandardOutput());
+    QVERIFY2(texte.contains("Ainsi") && texte.contains("Bert") && texte.contains("Cyr"),
+             qPrintable(texte));
 }
 
 void TestFenetresEtiquettes::AssistantPrecedentEtAnnuler()

@@ -6,12 +6,15 @@
 
 #include "mainwindow/ModeleRepertoire.h"
 #include "mainwindow/TCadrePhoto.h"
+#include "mainwindow/TDocument.h"
 #include "mainwindow/TFiche.h"
 #include "mainwindow/TPagesFiche.h"
 #include "photos/GeometrieApercu.h"
 #include "photos/TPhotos.h"
 #include "records/CheminsPhoto.h"
 #include "records/CodePage.h"
+#include "records/FichierRep.h"
+#include "records/VerrouRepertoire.h"
 #include "ui/ChargeurPhoto.h"
 #include "ui/LecturePhoto.h"
 #include "ui/TMessage.h"
@@ -644,6 +647,42 @@ private slots:
         QTRY_VERIFY(!Cadre()->EnAttente());
         QCOMPARE(int(m_photos->Etat()), int(LecturePhoto::Etat::Lue));
         QCOMPARE(Autres(Cadre()->Image(), Qt::blue), 0);
+    }
+
+    // A book open read-only (another copy holds it) keeps its photos: the frame's
+    // menu shows both items greyed, and the commands reached anyway change nothing.
+    void lectureSeule()
+    {
+        Image(Images() + "/p.png", {10, 10}, Qt::red);
+        Repertoire rep;
+        rep.SetNbLignes(2);
+        rep.SetCellule(Photo, 1, "p.png");
+        const QString livre = Chemin("amis.REP");
+        QCOMPARE(FichierRep::EcritRepertoire(livre, rep), QString());
+        VerrouRepertoire autreCopie;
+        QCOMPARE(autreCopie.Prend(livre).issue, VerrouRepertoire::Issue::Pris);
+        TMessage::ChoixSuivant(0); // "Ouvrir en lecture seule"
+        QVERIFY(m_fiche->Document()->Charge(livre));
+        QVERIFY(m_fiche->Document()->LectureSeule());
+        m_fiche->AfficheFiche();
+        QContextMenuEvent clic(QContextMenuEvent::Mouse, QPoint(60, 60),
+                               Cadre()->mapToGlobal(QPoint(60, 60)));
+        QApplication::sendEvent(Cadre(), &clic);
+        QMenu* menu = m_photos->Menu();
+        QVERIFY(menu->isVisible());
+        QStringList textes;
+        for (QAction* a : menu->actions())
+            textes << a->text() + (a->isEnabled() ? "" : " (grisé)");
+        QCOMPARE(textes, QStringList({U("Charger photo... (grisé)"), U("Effacer photo (grisé)")}));
+        menu->hide();
+        m_choix = {true, Chemin("ailleurs/x.png"), Chemin("ailleurs"), true};
+        Image(m_choix.fichier, {10, 10}, Qt::blue);
+        m_photos->ChargerPhoto1Click();
+        m_photos->EffacerPhoto1Click();
+        QCOMPARE(m_pickers, 0);
+        QCOMPARE(Cellule(), std::string("p.png"));
+        QVERIFY(!m_fiche->Rep().Modifie());
+        QVERIFY(!QFile::exists(Images() + "/x.png"));
     }
 
     // The frame's right-click menu.

@@ -333,9 +333,9 @@ private slots:
 
         QVERIFY(avant.open(QIODevice::ReadOnly));
         QCOMPARE(avant.readAll(), octets);
-        // No temporary file left behind.
+        // No temporary file left behind; the open book's lock stays.
         QCOMPARE(QDir(m_dossier->path()).entryList(QDir::Files | QDir::Hidden),
-                 (QStringList{u"Amis.REP"_s, u"liste.pdf"_s}));
+                 (QStringList{u".~carnet.Amis.REP.lock"_s, u"Amis.REP"_s, u"liste.pdf"_s}));
         QVERIFY(!f->Rep().Modifie());
     }
 
