@@ -1,5 +1,6 @@
 #include "AdresseCardDav.h"
 
+#include <QCryptographicHash>
 #include <QHostAddress>
 
 namespace
@@ -25,7 +26,8 @@ QUrl AdresseCardDav::Normalise(const QString& saisie, QString* raison)
         return QUrl();
     };
     QString texte = saisie.trimmed();
-    if (texte.isEmpty()) return refuse(Fr("Indiquez l'adresse du serveur ou du carnet d'adresses."));
+    if (texte.isEmpty())
+        return refuse(Fr("Indiquez l'adresse du serveur ou du carnet d'adresses."));
     if (!texte.contains(QLatin1String("://"))) texte.prepend(QLatin1String("https://"));
     QUrl url(texte, QUrl::StrictMode);
     if (!url.isValid() || url.host().isEmpty())
@@ -88,13 +90,27 @@ bool AdresseCardDav::MemeCollection(const QUrl& a, const QUrl& b)
 
 QString AdresseCardDav::HrefNouvelleCarte(const QUrl& carnet, const QString& uid)
 {
-    return AvecBarre(carnet.path(QUrl::FullyEncoded)) +
-           QString::fromLatin1(QUrl::toPercentEncoding(uid)) + QStringLiteral(".vcf");
+    // Servers store a card as a file named after the last segment of its address and
+    // refuse names they cannot store safely (a "/" even percent-encoded, "..", a
+    // leading dot): a UID made of other characters gets a name drawn from its hash,
+    // the same each time, so that an upload repeated after a cut finds its card.
+    bool sur = !uid.isEmpty() && uid.size() <= 64 && !uid.startsWith(QLatin1Char('.'));
+    for (const QChar c : uid)
+        sur = sur && c.unicode() < 128 &&
+              (c.isLetterOrNumber() || c == QLatin1Char('-') || c == QLatin1Char('_') ||
+               c == QLatin1Char('.') || c == QLatin1Char('@'));
+    const QString nom =
+        sur ? uid
+            : QString::fromLatin1(QCryptographicHash::hash(uid.toUtf8(), QCryptographicHash::Sha256)
+                                      .toHex()
+                                      .left(32));
+    return AvecBarre(carnet.path(QUrl::FullyEncoded)) + nom + QStringLiteral(".vcf");
 }
 
 QString AdresseCardDav::Hote(const QUrl& url)
 {
-    return url.port() == -1 ? url.host() : url.host() + QLatin1Char(':') + QString::number(url.port());
+    return url.port() == -1 ? url.host()
+                            : url.host() + QLatin1Char(':') + QString::number(url.port());
 }
 
 QString AdresseCardDav::CleCoffre(const QUrl& adresse, const QString& utilisateur)

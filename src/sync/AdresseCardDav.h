@@ -30,8 +30,8 @@ public:
     static QString Canonique(const QUrl& base, const QString& href);
     // Whether two addresses name the same collection (with or without the final "/").
     static bool MemeCollection(const QUrl& a, const QUrl& b);
-    // The href of a new card of the book `carnet`: the book's path, the UID
-    // percent-encoded, ".vcf".
+    // The href of a new card of the book `carnet`: the book's path, the UID (or, when
+    // it holds characters a server may refuse in a file name, a hash of it), ".vcf".
     static QString HrefNouvelleCarte(const QUrl& carnet, const QString& uid);
 
     // "host" or "host:port", for messages.

@@ -35,7 +35,8 @@ public:
 
     static QString Python()
     {
-        if (QFile::exists(QStringLiteral("/usr/bin/python3"))) return QStringLiteral("/usr/bin/python3");
+        if (QFile::exists(QStringLiteral("/usr/bin/python3")))
+            return QStringLiteral("/usr/bin/python3");
         return QStandardPaths::findExecutable(QStringLiteral("python3"));
     }
 
@@ -69,6 +70,17 @@ public:
             "<d:resourcetype><d:collection/><c:addressbook/></d:resourcetype><d:displayname>" +
             nom.toHtmlEscaped().toUtf8() + "</d:displayname></d:prop></d:set></d:mkcol>";
         return Requete("MKCOL", chemin, corps).statut;
+    }
+
+    // Fills a new address book at `chemin` at once, the way Radicale takes a whole
+    // book uploaded as one file (each card is stored as "<UID>.vcf"): many cards
+    // in a second, where PUTs one by one take a minute. 201 on success.
+    int DeposeCarnet(const QString& chemin, const QList<QByteArray>& cartes)
+    {
+        QByteArray tout;
+        for (const QByteArray& c : cartes)
+            tout += c;
+        return Requete("PUT", chemin, tout, {{"Content-Type", "text/vcard; charset=utf-8"}}).statut;
     }
 
     // PUTs each (path, card) in turn, If-None-Match: *, on one connection; returns the

@@ -20,8 +20,7 @@ inline bool Attends(const std::function<bool()>& fini, int ms = 30000)
 }
 
 // What an operation's callback received, and how many times it was called.
-template <typename T>
-struct Issue {
+template <typename T> struct Issue {
     int appels = 0;
     ErreurDav erreur;
     T valeur{};
@@ -66,13 +65,13 @@ inline std::shared_ptr<Issue<Cartes>> Recupere(C& client, const QUrl& carnet,
                                                std::function<void(OperationDav*)> pendant = {})
 {
     auto r = std::make_shared<Issue<Cartes>>();
-    OperationDav* op = client.Recupere(carnet, hrefs,
-                                       [r](const ErreurDav& e, const std::vector<C::Carte>& c,
-                                           const QStringList& a) {
-                                           ++r->appels;
-                                           r->erreur = e;
-                                           r->valeur = {c, a};
-                                       });
+    OperationDav* op = client.Recupere(
+        carnet, hrefs,
+        [r](const ErreurDav& e, const std::vector<C::Carte>& c, const QStringList& a) {
+            ++r->appels;
+            r->erreur = e;
+            r->valeur = {c, a};
+        });
     if (pendant) pendant(op);
     Attends([r] { return r->appels > 0; }, 120000);
     return r;

@@ -42,7 +42,8 @@ public:
 
     QUrl Url(const QString& chemin = QStringLiteral("/")) const
     {
-        return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_serveur.serverPort()).arg(chemin));
+        return QUrl(
+            QStringLiteral("http://127.0.0.1:%1%2").arg(m_serveur.serverPort()).arg(chemin));
     }
 
     static QByteArray Http(int statut, const QByteArray& raison, const QByteArray& corps,
@@ -52,14 +53,15 @@ public:
         QByteArray r = "HTTP/1.1 " + QByteArray::number(statut) + ' ' + raison + "\r\n";
         for (const auto& [nom, valeur] : entetes)
             r += nom + ": " + valeur + "\r\n";
-        r += "Content-Length: " + QByteArray::number(longueur >= 0 ? longueur : corps.size()) + "\r\n";
+        r += "Content-Length: " + QByteArray::number(longueur >= 0 ? longueur : corps.size()) +
+             "\r\n";
         r += "Connection: close\r\n\r\n" + corps;
         return r;
     }
     static QByteArray Multistatus(const QByteArray& corps, qint64 longueur = -1)
     {
-        return Http(207, "Multi-Status", corps, {{"Content-Type", "application/xml; charset=utf-8"}},
-                    longueur);
+        return Http(207, "Multi-Status", corps,
+                    {{"Content-Type", "application/xml; charset=utf-8"}}, longueur);
     }
 
     bool Ecoute() const { return m_serveur.isListening(); }
@@ -95,7 +97,8 @@ private:
         for (qsizetype i = 1; i < lignes.size(); ++i) {
             const qsizetype deux = lignes[i].indexOf(':');
             if (deux > 0)
-                r.entetes.insert(lignes[i].left(deux).trimmed().toLower(), lignes[i].mid(deux + 1).trimmed());
+                r.entetes.insert(lignes[i].left(deux).trimmed().toLower(),
+                                 lignes[i].mid(deux + 1).trimmed());
         }
         const qsizetype longueur = r.entetes.value("content-length", "0").toLongLong();
         if (tampon.size() < fin + 4 + longueur) return;

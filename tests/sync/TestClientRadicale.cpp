@@ -50,9 +50,8 @@ class TestClientRadicale : public QObject
     }
     static void DemarreOuPasse(ServeurRadicale& serveur)
     {
-        if (ServeurRadicale::Commande().isEmpty())
-            QSKIP("Radicale n'est pas installé (paquet Debian radicale, installé par scripts/setup.sh)");
-        const QString raison = serveur.Demarre();
+        const QString raison = ServeurRadicale::DemarreOuExplique(serveur);
+        if (raison == ServeurRadicale::Absent()) QSKIP(qPrintable(raison));
         QVERIFY2(raison.isEmpty(), qPrintable(raison));
     }
 
@@ -77,13 +76,15 @@ private slots:
         QCOMPARE(vide->valeur.maisons.size(), size_t(1));
         QCOMPARE(vide->valeur.maisons.front().path(), QStringLiteral("/bob/"));
 
-        auto cree = CreeCarnet(client, vide->valeur.maisons.front(), QString::fromUtf8("Équipe & co"));
+        auto cree =
+            CreeCarnet(client, vide->valeur.maisons.front(), QString::fromUtf8("Équipe & co"));
         QVERIFY2(!cree->erreur, qPrintable(cree->erreur.Texte()));
         QCOMPARE(cree->valeur.nom, QString::fromUtf8("Équipe & co"));
         QVERIFY(cree->valeur.url.path().startsWith("/bob/"));
         QVERIFY(cree->valeur.syncCollection);
         QVERIFY(!cree->valeur.jeton.isEmpty());
-        QCOMPARE(AutreClient(Racine(), "bob", "motdepasse").CreeCarnet("/bob/perso/", "Perso"), 201);
+        QCOMPARE(AutreClient(Racine(), "bob", "motdepasse").CreeCarnet("/bob/perso/", "Perso"),
+                 201);
 
         for (const QUrl& depart : {Racine(), Racine().resolved(QUrl("/bob/")),
                                    // Not a DAV resource: found again through /.well-known/carddav.
@@ -97,7 +98,8 @@ private slots:
                 QVERIFY(!c.ctag.isEmpty());
             }
             noms.sort();
-            QCOMPARE(noms, QStringList({QString::fromUtf8("Perso"), QString::fromUtf8("Équipe & co")}));
+            QCOMPARE(noms,
+                     QStringList({QString::fromUtf8("Perso"), QString::fromUtf8("Équipe & co")}));
         }
         // An address book's own address gives that book alone.
         auto direct = Decouvre(client, Racine().resolved(QUrl("/bob/perso/")));
@@ -113,7 +115,13 @@ private slots:
         ClientCardDav client;
         client.SetParametres(Acces("alice", "secret"));
         const QString href = AdresseCardDav::HrefNouvelleCarte(carnet, "uid 1/é");
-        QCOMPARE(href, QStringLiteral("/alice/creation/uid%201%2F%C3%A9.vcf"));
+        // A UID with a "/", a blank and an accent: a name the server can store, one
+        // segment, the same each time; a plain UID is its own name.
+        QVERIFY2(QRegularExpression("^/alice/creation/[0-9a-f]{32}\\.vcf$").match(href).hasMatch(),
+                 qPrintable(href));
+        QCOMPARE(AdresseCardDav::HrefNouvelleCarte(carnet, "uid 1/é"), href);
+        QCOMPARE(AdresseCardDav::HrefNouvelleCarte(carnet, "a-1_b.c@d"),
+                 QStringLiteral("/alice/creation/a-1_b.c@d.vcf"));
         const QByteArray carte = Carte("uid 1/é", QString::fromUtf8("Léa Martin"));
         auto envoi = Envoie(client, carnet, href, carte, QString());
         QVERIFY2(!envoi->erreur, qPrintable(envoi->erreur.Texte()));
@@ -125,7 +133,8 @@ private slots:
         const AutreClient::Reponse lu = Alice().Requete("GET", href);
         QCOMPARE(lu.statut, 200);
         QCOMPARE(QString::fromLatin1(lu.entetes.value("etag")), envoi->valeur.etag);
-        QVERIFY(lu.corps.contains("FN:L\xc3\xa9" "a Martin"));
+        QVERIFY(lu.corps.contains("FN:L\xc3\xa9"
+                                  "a Martin"));
 
         // The same href again as a new card: it already exists, nothing is replaced.
         auto encore = Envoie(client, carnet, href, Carte("uid 1/é", "Autre"), QString());
@@ -133,7 +142,10 @@ private slots:
         QCOMPARE(encore->erreur.Statut(), 412);
         QVERIFY2(encore->erreur.Message().contains(QString::fromUtf8("existe déjà")),
                  qPrintable(encore->erreur.Message()));
-        QVERIFY(Alice().Requete("GET", href).corps.contains("FN:L\xc3\xa9" "a Martin"));
+        QVERIFY(Alice()
+                    .Requete("GET", href)
+                    .corps.contains("FN:L\xc3\xa9"
+                                    "a Martin"));
     }
 
     void miseAJourAvecEtagPerime()
@@ -145,9 +157,8 @@ private slots:
         auto premier = Envoie(client, carnet, href, Carte("a", "Version 1"), QString());
         QVERIFY2(!premier->erreur, qPrintable(premier->erreur.Texte()));
         // A phone changes the card in between.
-        const AutreClient::Reponse telephone =
-            Alice().Requete("PUT", href, Carte("a", "Version du telephone"),
-                            {{"Content-Type", "text/vcard"}});
+        const AutreClient::Reponse telephone = Alice().Requete(
+            "PUT", href, Carte("a", "Version du telephone"), {{"Content-Type", "text/vcard"}});
         QCOMPARE(telephone.statut / 100, 2);
         const QString etagTelephone = QString::fromLatin1(telephone.entetes.value("etag"));
         QVERIFY(etagTelephone != premier->valeur.etag);
@@ -175,8 +186,8 @@ private slots:
         const QString href = AdresseCardDav::HrefNouvelleCarte(carnet, "s");
         auto cree = Envoie(client, carnet, href, Carte("s", "A supprimer"), QString());
         QVERIFY(!cree->erreur);
-        const AutreClient::Reponse change =
-            Alice().Requete("PUT", href, Carte("s", "Change ailleurs"), {{"Content-Type", "text/vcard"}});
+        const AutreClient::Reponse change = Alice().Requete(
+            "PUT", href, Carte("s", "Change ailleurs"), {{"Content-Type", "text/vcard"}});
         QVERIFY(change.statut / 100 == 2);
 
         auto perime = Supprime(client, carnet, href, cree->valeur.etag);
@@ -188,7 +199,8 @@ private slots:
         QCOMPARE(sans->erreur.genre(), ErreurDav::Genre::AdresseRefusee);
         QCOMPARE(Alice().Requete("GET", href).statut, 200);
 
-        auto juste = Supprime(client, carnet, href, QString::fromLatin1(change.entetes.value("etag")));
+        auto juste =
+            Supprime(client, carnet, href, QString::fromLatin1(change.entetes.value("etag")));
         QVERIFY2(!juste->erreur, qPrintable(juste->erreur.Texte()));
         QCOMPARE(juste->appels, 1);
         QCOMPARE(Alice().Requete("GET", href).statut, 404);
@@ -217,9 +229,14 @@ private slots:
 
         // A second client adds one card, changes one, deletes one.
         const QString ajoutee = carnet.path() + "nouvelle.vcf";
-        QCOMPARE(Alice().Requete("PUT", ajoutee, Carte("n", "Nouvelle"), {{"Content-Type", "text/vcard"}}).statut, 201);
-        const AutreClient::Reponse changee = Alice().Requete(
-            "PUT", carnet.path() + "c1.vcf", Carte("c1", "Carte 1 changee"), {{"Content-Type", "text/vcard"}});
+        QCOMPARE(
+            Alice()
+                .Requete("PUT", ajoutee, Carte("n", "Nouvelle"), {{"Content-Type", "text/vcard"}})
+                .statut,
+            201);
+        const AutreClient::Reponse changee =
+            Alice().Requete("PUT", carnet.path() + "c1.vcf", Carte("c1", "Carte 1 changee"),
+                            {{"Content-Type", "text/vcard"}});
         QVERIFY(changee.statut / 100 == 2);
         QCOMPARE(Alice().Requete("DELETE", carnet.path() + "c3.vcf").statut / 100, 2);
 
@@ -257,15 +274,17 @@ private slots:
 
         // A token the server no longer knows: everything is listed by PROPFIND, with a
         // token that works for the next time.
-        auto invalide = Liste(client, carnet, {"http://radicale.org/ns/sync/" + QString(64, 'f'), QString(), true});
+        auto invalide = Liste(client, carnet,
+                              {"http://radicale.org/ns/sync/" + QString(64, 'f'), QString(), true});
         QVERIFY2(!invalide->erreur, qPrintable(invalide->erreur.Texte()));
         QCOMPARE(invalide->valeur.mode, C::Mode::Propfind);
         QCOMPARE(invalide->valeur.repli, ErreurDav::Genre::JetonInvalide);
         QVERIFY(invalide->valeur.complet);
         QCOMPARE(invalide->valeur.elements.size(), size_t(3));
         for (const auto& e : invalide->valeur.elements) {
-            const auto meme = std::find_if(reference->valeur.elements.begin(), reference->valeur.elements.end(),
-                                           [&](const C::Element& r) { return r.href == e.href; });
+            const auto meme =
+                std::find_if(reference->valeur.elements.begin(), reference->valeur.elements.end(),
+                             [&](const C::Element& r) { return r.href == e.href; });
             QVERIFY(meme != reference->valeur.elements.end());
             QCOMPARE(e.etag, meme->etag);
         }
@@ -301,7 +320,8 @@ private slots:
             QCOMPARE(d->appels, 1);
             QCOMPARE(d->erreur.genre(), ErreurDav::Genre::Authentification);
             QCOMPARE(d->erreur.Statut(), 401);
-            QVERIFY2(d->erreur.Message().contains(QString::fromUtf8("refusé le nom d'utilisateur ou le mot de passe")),
+            QVERIFY2(d->erreur.Message().contains(
+                         QString::fromUtf8("refusé le nom d'utilisateur ou le mot de passe")),
                      qPrintable(d->erreur.Message()));
             QVERIFY(t.elapsed() < 10000);
         }
@@ -316,14 +336,17 @@ private slots:
 
     void milleCartesParLots()
     {
-        const QUrl carnet = NouveauCarnet("mille");
+        const QUrl carnet = Carnet("alice", "mille");
         QList<QPair<QString, QByteArray>> cartes;
-        for (int i = 0; i < 1000; ++i)
-            cartes.append({carnet.path() + QStringLiteral("m%1.vcf").arg(i, 4, 10, QLatin1Char('0')),
-                           Carte(QStringLiteral("m%1").arg(i), QStringLiteral("Personne %1").arg(i),
+        QList<QByteArray> depot;
+        for (int i = 0; i < 1000; ++i) {
+            const QString uid = QStringLiteral("m%1").arg(i, 4, 10, QLatin1Char('0'));
+            cartes.append({carnet.path() + uid + ".vcf",
+                           Carte(uid, QStringLiteral("Personne %1").arg(i),
                                  QString::fromUtf8("Note accentuée n°%1").arg(i))});
-        QString raison;
-        QVERIFY2(Alice().EnvoieTout(cartes, &raison) >= 0, qPrintable(raison));
+            depot << cartes.last().second;
+        }
+        QCOMPARE(Alice().DeposeCarnet(carnet.path(), depot), 201);
         ClientCardDav client;
         client.SetParametres(Acces("alice", "secret"));
         client.SetTailleLot(64);
@@ -367,14 +390,13 @@ private slots:
         DemarreOuPasse(serveur);
         const QUrl carnet = serveur.Url().resolved(QUrl("/alice/tue/"));
         AutreClient alice(serveur.Url(), "alice", "secret");
-        QCOMPARE(alice.CreeCarnet(carnet.path(), "Tue"), 201);
-        QList<QPair<QString, QByteArray>> cartes;
+        QList<QByteArray> cartes;
         QStringList hrefs;
         for (int i = 0; i < 300; ++i) {
-            cartes.append({carnet.path() + QStringLiteral("t%1.vcf").arg(i), Carte(QString::number(i), "T")});
-            hrefs << cartes.last().first;
+            cartes << Carte(QStringLiteral("t%1").arg(i), "T");
+            hrefs << carnet.path() + QStringLiteral("t%1.vcf").arg(i);
         }
-        QVERIFY(alice.EnvoieTout(cartes) >= 0);
+        QCOMPARE(alice.DeposeCarnet(carnet.path(), cartes), 201);
         ClientCardDav client;
         client.SetParametres(Acces("alice", "secret"));
         client.SetTailleLot(20);
@@ -386,7 +408,8 @@ private slots:
         });
         QCOMPARE(r->appels, 1);
         QCOMPARE(r->erreur.genre(), ErreurDav::Genre::Reseau);
-        QVERIFY2(r->erreur.Message().contains(AdresseCardDav::Hote(serveur.Url())), qPrintable(r->erreur.Texte()));
+        QVERIFY2(r->erreur.Message().contains(AdresseCardDav::Hote(serveur.Url())),
+                 qPrintable(r->erreur.Texte()));
         QVERIFY(!r->erreur.Details().isEmpty());
         // Nothing half-received is handed over.
         QVERIFY(r->valeur.cartes.empty());
@@ -394,7 +417,8 @@ private slots:
 
     void certificatAutoSigne()
     {
-        if (QStandardPaths::findExecutable("openssl").isEmpty()) QSKIP("openssl n'est pas installé");
+        if (QStandardPaths::findExecutable("openssl").isEmpty())
+            QSKIP("openssl n'est pas installé");
         QTemporaryDir dossier;
         const QString cert = dossier.filePath("cert.pem"), cle = dossier.filePath("cle.pem");
         QProcess openssl;
@@ -404,7 +428,8 @@ private slots:
         // The fingerprint as another program computes it.
         openssl.start("openssl", {"x509", "-in", cert, "-noout", "-fingerprint", "-sha256"});
         QVERIFY(openssl.waitForFinished(60000));
-        const QString empreinte = QString::fromLatin1(openssl.readAllStandardOutput()).section('=', 1).trimmed();
+        const QString empreinte =
+            QString::fromLatin1(openssl.readAllStandardOutput()).section('=', 1).trimmed();
         QVERIFY(empreinte.count(':') == 31);
 
         ServeurRadicale serveur;
