@@ -4,10 +4,10 @@
 #include "sync/CorpsDav.h"
 
 #include <QHash>
+#include <QNetworkAccessManager>
 #include <QSet>
 #include <QUuid>
 #include <algorithm>
-#include <QNetworkAccessManager>
 #include <memory>
 
 namespace
@@ -216,10 +216,10 @@ void ClientCardDav::DecouvrePrincipal(OperationDav* op, const QUrl& principal,
         if (e.Erreur()) return op->Finit(e.Erreur());
         const Reponse* r = ReponseSur(e.Xml().Reponses(), e.Url());
         if (!r || r->maisons.isEmpty())
-            return op->Finit(ErreurDav(G::PasCardDav,
-                                       Fr("Le serveur ne dit pas où se trouvent les carnets "
-                                          "d'adresses de cet utilisateur (« %1 »).")
-                                           .arg(principal.toDisplayString())));
+            return op->Finit(
+                ErreurDav(G::PasCardDav, Fr("Le serveur ne dit pas où se trouvent les carnets "
+                                            "d'adresses de cet utilisateur (« %1 »).")
+                                             .arg(principal.toDisplayString())));
         for (const QString& maison : r->maisons)
             resultat->maisons.push_back(AdresseCardDav::Resout(e.Url(), maison));
         DecouvreMaisons(op, 0, resultat);
@@ -236,9 +236,9 @@ void ClientCardDav::DecouvreMaisons(OperationDav* op, size_t indice,
         for (const Reponse& r : e.Xml().Reponses()) {
             if (!r.carnet) continue;
             Carnet c = CarnetDe(r, e.Url());
-            const bool connu =
-                std::any_of(resultat->carnets.begin(), resultat->carnets.end(),
-                            [&](const Carnet& x) { return AdresseCardDav::MemeCollection(x.url, c.url); });
+            const bool connu = std::any_of(
+                resultat->carnets.begin(), resultat->carnets.end(),
+                [&](const Carnet& x) { return AdresseCardDav::MemeCollection(x.url, c.url); });
             if (!connu) resultat->carnets.push_back(std::move(c));
         }
         DecouvreMaisons(op, indice + 1, resultat);
@@ -321,30 +321,30 @@ void ClientCardDav::ListePropfind(OperationDav* op, const QUrl& carnet, const De
                                   std::shared_ptr<Listage> resultat)
 {
     resultat->mode = Mode::Propfind;
-    op->Demande(Propfind(carnet, "0", CorpsDav::ProprietesListage()), [this, op, carnet, depuis,
-                                                                        resultat](EchangeDav& e) {
-        if (e.Erreur()) return op->Finit(e.Erreur());
-        // The token and the ctag are read before the list: a change made in between
-        // is listed now and again next time, never missed.
-        if (const Reponse* r = ReponseSur(e.Xml().Reponses(), carnet)) {
-            resultat->ctag = r->ctag;
-            resultat->jeton = r->jetonSync;
-        }
-        if (!depuis.ctag.isEmpty() && resultat->ctag == depuis.ctag) {
-            resultat->complet = false;
-            return op->Finit();
-        }
-        resultat->complet = true;
-        const auto auFil = [carnet, resultat](Reponse&& r) {
-            const QUrl url = AdresseCardDav::Resout(carnet, r.href);
-            if (r.collection || AdresseCardDav::MemeCollection(url, carnet)) return;
-            if (r.statut >= 300) return;
-            resultat->elements.push_back({url.path(QUrl::FullyEncoded), r.etag});
-        };
-        op->Demande(
-            Propfind(carnet, "1", CorpsDav::ProprietesListage()),
-            [op](EchangeDav& liste) { op->Finit(liste.Erreur()); }, auFil);
-    });
+    op->Demande(Propfind(carnet, "0", CorpsDav::ProprietesListage()),
+                [this, op, carnet, depuis, resultat](EchangeDav& e) {
+                    if (e.Erreur()) return op->Finit(e.Erreur());
+                    // The token and the ctag are read before the list: a change made in between
+                    // is listed now and again next time, never missed.
+                    if (const Reponse* r = ReponseSur(e.Xml().Reponses(), carnet)) {
+                        resultat->ctag = r->ctag;
+                        resultat->jeton = r->jetonSync;
+                    }
+                    if (!depuis.ctag.isEmpty() && resultat->ctag == depuis.ctag) {
+                        resultat->complet = false;
+                        return op->Finit();
+                    }
+                    resultat->complet = true;
+                    const auto auFil = [carnet, resultat](Reponse&& r) {
+                        const QUrl url = AdresseCardDav::Resout(carnet, r.href);
+                        if (r.collection || AdresseCardDav::MemeCollection(url, carnet)) return;
+                        if (r.statut >= 300) return;
+                        resultat->elements.push_back({url.path(QUrl::FullyEncoded), r.etag});
+                    };
+                    op->Demande(
+                        Propfind(carnet, "1", CorpsDav::ProprietesListage()),
+                        [op](EchangeDav& liste) { op->Finit(liste.Erreur()); }, auFil);
+                });
 }
 
 // Cards
@@ -370,8 +370,8 @@ OperationDav* ClientCardDav::Recupere(const QUrl& carnet, const QStringList& hre
     return op;
 }
 
-void ClientCardDav::RecupereLot(OperationDav* op, const QUrl& carnet, QStringList hrefs,
-                                int debut, std::shared_ptr<std::vector<Carte>> cartes,
+void ClientCardDav::RecupereLot(OperationDav* op, const QUrl& carnet, QStringList hrefs, int debut,
+                                std::shared_ptr<std::vector<Carte>> cartes,
                                 std::shared_ptr<QStringList> absentes)
 {
     if (debut >= hrefs.size()) return op->Finit();
@@ -485,7 +485,8 @@ OperationDav* ClientCardDav::CreeCarnet(const QUrl& maison, const QString& nom, 
     r.corps = CorpsDav::CreationCarnet(nom);
     op->Demande(r, [this, op, url, carnet](EchangeDav& e) {
         if (e.Erreur()) return op->Finit(e.Erreur());
-        op->Demande(Propfind(url, "0", CorpsDav::ProprietesCarnets()), [op, url, carnet](EchangeDav& p) {
+        op->Demande(Propfind(url, "0", CorpsDav::ProprietesCarnets()), [op, url,
+                                                                        carnet](EchangeDav& p) {
             if (p.Erreur()) return op->Finit(p.Erreur());
             const Reponse* r = ReponseSur(p.Xml().Reponses(), url);
             if (!r || !r->carnet)

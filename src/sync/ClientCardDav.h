@@ -31,9 +31,9 @@ public:
     // An address book on the server.
     struct Carnet {
         QUrl url;
-        QString nom;   // its display name (may be empty)
-        QString ctag;  // getctag, when the server gives one
-        QString jeton; // its current sync-token, when the server gives one
+        QString nom;                 // its display name (may be empty)
+        QString ctag;                // getctag, when the server gives one
+        QString jeton;               // its current sync-token, when the server gives one
         bool syncCollection = false; // the server lists its changes (RFC 6578)
     };
     struct Decouverte {
@@ -83,8 +83,8 @@ public:
     using FinDecouverte = std::function<void(const ErreurDav&, const Decouverte&)>;
     using FinListage = std::function<void(const ErreurDav&, const Listage&)>;
     // `absentes`: hrefs asked that the server no longer has.
-    using FinRecuperation =
-        std::function<void(const ErreurDav&, const std::vector<Carte>&, const QStringList& absentes)>;
+    using FinRecuperation = std::function<void(const ErreurDav&, const std::vector<Carte>&,
+                                               const QStringList& absentes)>;
     using FinEnvoi = std::function<void(const ErreurDav&, const Envoi&)>;
     using FinSuppression = std::function<void(const ErreurDav&)>;
     using FinCreation = std::function<void(const ErreurDav&, const Carnet&)>;

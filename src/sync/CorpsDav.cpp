@@ -40,9 +40,9 @@ public:
     }
     static QLatin1String Uri(Espace e)
     {
-        return e == Espace::Dav ? EspacesDav::Dav
-                                : e == Espace::Card ? EspacesDav::CardDav
-                                                    : EspacesDav::CalendarServer;
+        return e == Espace::Dav    ? EspacesDav::Dav
+               : e == Espace::Card ? EspacesDav::CardDav
+                                   : EspacesDav::CalendarServer;
     }
 
 private:

@@ -62,8 +62,7 @@ QString Nom(const QStringList& valeurs)
 
 } // namespace
 
-EchangeDav::EchangeDav(QNetworkAccessManager& reseau, const Parametres& parametres,
-                       QObject* parent)
+EchangeDav::EchangeDav(QNetworkAccessManager& reseau, const Parametres& parametres, QObject* parent)
     : QObject(parent), m_reseau(reseau), m_parametres(parametres), m_xml(parametres.limites)
 {
     m_delai.setSingleShot(true);
@@ -123,7 +122,8 @@ void EchangeDav::Envoie()
     for (const auto& [nom, valeur] : m_requete.entetes)
         requete.setRawHeader(nom, valeur);
 
-    QNetworkReply* reponse = m_reseau.sendCustomRequest(requete, m_requete.methode, m_requete.corps);
+    QNetworkReply* reponse =
+        m_reseau.sendCustomRequest(requete, m_requete.methode, m_requete.corps);
     m_reponse = reponse;
     const auto relance = [this] {
         if (m_reponse) m_delai.start(m_parametres.delaiMs);
@@ -166,17 +166,16 @@ void EchangeDav::Certificat(const QList<QSslError>& erreurs)
         if (!raisons.contains(raison)) raisons << raison;
     }
     m_empreinte = empreinte;
-    m_certificat = Fr("Problèmes : %1.\nDélivré à : %2\nDélivré par : %3\nValable du %4 au %5\n"
-                      "Empreinte SHA-256 : %6")
-                       .arg(raisons.join(QStringLiteral(" ; ")),
-                            Nom(certificat.subjectInfo(QSslCertificate::CommonName)),
-                            Nom(certificat.issuerInfo(QSslCertificate::CommonName) +
-                                certificat.issuerInfo(QSslCertificate::Organization)),
-                            certificat.effectiveDate().toLocalTime().toString(
-                                QStringLiteral("dd/MM/yyyy")),
-                            certificat.expiryDate().toLocalTime().toString(
-                                QStringLiteral("dd/MM/yyyy")),
-                            Empreinte(empreinte));
+    m_certificat =
+        Fr("Problèmes : %1.\nDélivré à : %2\nDélivré par : %3\nValable du %4 au %5\n"
+           "Empreinte SHA-256 : %6")
+            .arg(raisons.join(QStringLiteral(" ; ")),
+                 Nom(certificat.subjectInfo(QSslCertificate::CommonName)),
+                 Nom(certificat.issuerInfo(QSslCertificate::CommonName) +
+                     certificat.issuerInfo(QSslCertificate::Organization)),
+                 certificat.effectiveDate().toLocalTime().toString(QStringLiteral("dd/MM/yyyy")),
+                 certificat.expiryDate().toLocalTime().toString(QStringLiteral("dd/MM/yyyy")),
+                 Empreinte(empreinte));
 }
 
 void EchangeDav::Lis()
@@ -192,8 +191,8 @@ void EchangeDav::Lis()
     if (m_statut >= 300 && m_statut < 400) return;
     if (m_multistatus) {
         if (!m_xml.Ajoute(bloc)) {
-            m_erreur = ErreurDav(ErreurDav::Genre::ReponseInvalide, m_xml.Erreur(), QString(),
-                                 m_statut);
+            m_erreur =
+                ErreurDav(ErreurDav::Genre::ReponseInvalide, m_xml.Erreur(), QString(), m_statut);
             m_reponse->abort();
         }
         return;
@@ -264,12 +263,12 @@ void EchangeDav::Termine()
         const QByteArray lieu = reponse->rawHeader("Location");
         const QUrl cible = m_requete.url.resolved(QUrl::fromEncoded(lieu, QUrl::TolerantMode));
         if (lieu.isEmpty() || !cible.isValid())
-            return Echoue(ErreurDav::DeStatut(m_statut, QString(), QByteArray(),
-                                              m_requete.url.path()));
+            return Echoue(
+                ErreurDav::DeStatut(m_statut, QString(), QByteArray(), m_requete.url.path()));
         if (++m_redirections > RedirectionsMax)
-            return Echoue(ErreurDav(ErreurDav::Genre::Serveur,
-                                    Fr("Le serveur « %1 » renvoie d'adresse en adresse sans fin.")
-                                        .arg(hote)));
+            return Echoue(ErreurDav(
+                ErreurDav::Genre::Serveur,
+                Fr("Le serveur « %1 » renvoie d'adresse en adresse sans fin.").arg(hote)));
         if (!AdresseCardDav::RedirectionPermise(m_requete.url, cible, m_parametres.httpAccepte))
             return Echoue(ErreurDav(ErreurDav::Genre::AdresseRefusee,
                                     Fr("Le serveur renvoie vers « %1 », une adresse non chiffrée "
@@ -280,11 +279,12 @@ void EchangeDav::Termine()
     }
     if (m_statut >= 200 && m_statut < 300) {
         if (m_multistatus && !m_xml.Termine())
-            return Echoue(ErreurDav(ErreurDav::Genre::ReponseInvalide, m_xml.Erreur(), QString(),
-                                    m_statut));
+            return Echoue(
+                ErreurDav(ErreurDav::Genre::ReponseInvalide, m_xml.Erreur(), QString(), m_statut));
         return Emet();
     }
-    if (m_corps.trimmed().startsWith('<')) m_conditions = LecteurMultistatus::Lit(m_corps).Conditions();
+    if (m_corps.trimmed().startsWith('<'))
+        m_conditions = LecteurMultistatus::Lit(m_corps).Conditions();
     Echoue(ErreurDav::DeStatut(
         m_statut, reponse->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString(),
         m_corps, m_requete.url.path(), m_requete.creation));

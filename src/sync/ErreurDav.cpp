@@ -66,8 +66,7 @@ ErreurDav ErreurDav::DeStatut(int statut, const QString& raison, const QByteArra
     const QString details = RaisonDuCorps(corps);
     const auto cree = [&](Genre genre, const QString& texte) {
         return ErreurDav(genre, texte + QStringLiteral(" (") + code + QStringLiteral(")."),
-                         details.isEmpty() ? QString() : Fr("Le serveur dit : ") + details,
-                         statut);
+                         details.isEmpty() ? QString() : Fr("Le serveur dit : ") + details, statut);
     };
     switch (statut) {
     case 401:
@@ -83,21 +82,21 @@ ErreurDav ErreurDav::DeStatut(int statut, const QString& raison, const QByteArra
         return cree(Genre::NonSupporte,
                     Fr("Le serveur ne permet pas cette opération sur « %1 »").arg(ressource));
     case 412:
-        return cree(Genre::Precondition,
-                    creation ? Fr("Une carte existe déjà à l'adresse « %1 » sur le serveur")
-                                   .arg(ressource)
-                             : Fr("La carte « %1 » a été modifiée ou supprimée sur le serveur "
-                                  "depuis la dernière synchronisation")
-                                   .arg(ressource));
+        return cree(
+            Genre::Precondition,
+            creation ? Fr("Une carte existe déjà à l'adresse « %1 » sur le serveur").arg(ressource)
+                     : Fr("La carte « %1 » a été modifiée ou supprimée sur le serveur "
+                          "depuis la dernière synchronisation")
+                           .arg(ressource));
     case 507:
-        return cree(Genre::Serveur, Fr("Le serveur manque de place pour enregistrer « %1 »")
-                                        .arg(ressource));
+        return cree(Genre::Serveur,
+                    Fr("Le serveur manque de place pour enregistrer « %1 »").arg(ressource));
     default:
         break;
     }
     if (statut >= 500)
-        return cree(Genre::Serveur, Fr("Le serveur a rencontré une erreur en traitant « %1 »")
-                                        .arg(ressource));
+        return cree(Genre::Serveur,
+                    Fr("Le serveur a rencontré une erreur en traitant « %1 »").arg(ressource));
     if (statut >= 300 && statut < 400)
         return cree(Genre::Serveur,
                     Fr("Le serveur renvoie « %1 » vers une autre adresse qu'il ne donne pas "

@@ -117,8 +117,8 @@ bool LecteurMultistatus::Termine()
     if (!m_erreur.isEmpty()) return false;
     if (!m_fini) {
         if (m_octets == 0) return Echec(Fr("La réponse du serveur est vide."));
-        return Echec(Fr("La réponse du serveur s'arrête avant sa fin (ligne %1).")
-                         .arg(m_xml->lineNumber()));
+        return Echec(
+            Fr("La réponse du serveur s'arrête avant sa fin (ligne %1).").arg(m_xml->lineNumber()));
     }
     return true;
 }

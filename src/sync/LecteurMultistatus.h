@@ -37,7 +37,7 @@ public:
         bool collection = false;
         bool carnet = false; // resourcetype holds CARDDAV:addressbook
         bool principalDonne = false;
-        QString principal;  // current-user-principal
+        QString principal;   // current-user-principal
         QStringList maisons; // addressbook-home-set
         bool rapportsDonnes = false;
         bool syncCollection = false; // supported-report-set lists sync-collection

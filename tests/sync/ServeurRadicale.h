@@ -106,6 +106,16 @@ public:
         return pourquoi;
     }
 
+    // Starts again after Tue or Arrete, on the same port and with the same storage,
+    // as a server back after a crash.
+    QString Redemarre(int delaiMs = 20000)
+    {
+        Arrete();
+        const QStringList commande = Commande();
+        if (commande.isEmpty() || !m_dossier) return QStringLiteral("pas de serveur à redémarrer");
+        return Lance(commande, delaiMs, m_port);
+    }
+
     QUrl Url() const
     {
         return QUrl(
@@ -151,9 +161,9 @@ private:
         return essai.serverPort();
     }
 
-    QString Lance(const QStringList& commande, int delaiMs)
+    QString Lance(const QStringList& commande, int delaiMs, int port = 0)
     {
-        m_port = PortLibre();
+        m_port = port ? port : PortLibre();
         if (m_port == 0) return QStringLiteral("aucun port libre");
         const QString config = m_dossier->filePath(QStringLiteral("config"));
         QFile f(config);
