@@ -1,4 +1,4 @@
-// carnet-bench [--records N]: generates a book and times each operation against
+// carnet-bench [--records N] [--sync N]: generates a book and times each operation against
 // its floor, in one run. One line per measure: NAME SECONDS FLOOR_SECONDS RATIO
 // (memory: memory MB FILE_MB RATIO). It reports; it never fails.
 #include "BenchOutils.h"

@@ -375,6 +375,7 @@ void TSync::Termine(bool ok, const QString& message, bool erreur)
 {
     if (m_progression) {
         m_progression->disconnect(&m_moteur);
+        m_progression->hide();
         m_progression->deleteLater();
         m_progression = nullptr;
     }
