@@ -139,6 +139,9 @@ bool TSync::ChargeEtat(bool* perime)
     *perime = false;
     // The state of this very book, as this run left it: kept (it may be ahead of
     // the sync file, which is written with the book).
+    // A state ahead of its file whose book is no longer modified: the book was read
+    // again from the disk, and the synchronisation's unsaved changes went with it.
+    if (m_etatEnAvance && !m_fiche.Rep().Modifie()) m_etatLu = false;
     if (m_etatLu && chemin == m_cheminEtat && hachage == m_hachageEtat) {
         *perime = m_perime;
         return true;
@@ -153,6 +156,7 @@ bool TSync::ChargeEtat(bool* perime)
                          "contenu, sans rien supprimer.")
                           .arg(FichierSync::Chemin(chemin), erreur));
     }
+    m_etatEnAvance = false;
     *perime = !absent && !m_etat.hachage.isEmpty() && m_etat.hachage != hachage;
     m_cheminEtat = chemin;
     m_hachageEtat = hachage;
@@ -299,6 +303,8 @@ void TSync::Applique()
                     if (!m_fiche.Rep().Modifie())
                         ApresEcriture(m_fiche.Rep().FichierCourant(),
                                       m_fiche.Document()->Empreinte());
+                    else
+                        m_etatEnAvance = true;
                     if (e.genre() == ErreurDav::Genre::Authentification) m_motDePasse.clear();
                     if (e)
                         return Termine(false,
@@ -344,6 +350,7 @@ void TSync::ApresEcriture(const QString& chemin, const EmpreinteFichier& emprein
     m_etat.hachage = empreinte.Hachage();
     m_hachageEtat = empreinte.Hachage();
     m_perime = false;
+    m_etatEnAvance = false;
     const QString erreur = FichierSync::Enregistre(chemin, m_etat);
     if (!erreur.isEmpty())
         TMessage::Erreur(&m_fiche, Fr("Le carnet est enregistré, mais pas son fichier de "

@@ -75,6 +75,7 @@ private:
     QString m_cheminEtat;  // the book the state belongs to
     QString m_hachageEtat; // the stamp of the book file the state goes with
     bool m_etatLu = false;
+    bool m_etatEnAvance = false; // newer than the sync file: the book is not saved yet
     bool m_perime = false;
     QUrl m_carnet; // the address book found for the account
     QString m_motDePasse;

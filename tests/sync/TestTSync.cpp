@@ -238,6 +238,19 @@ private slots:
         for (const auto& e : etat.entrees)
             if (e.href == href) QCOMPARE(e.champs[Ville], std::string("Roubaix"));
         f->grab().save(Image("carnet-apres-sync.png"));
+
+        // A change sent, then the book read again from the disk without saving: the
+        // sync file's state is taken again, and the server's value comes back instead
+        // of the old one overwriting it.
+        m->SetCellule(Ville, 1, "Arras");
+        QVERIFY2(F5(*b), qPrintable(TMessage::DernierTexte()));
+        QVERIFY(telephone.Requete("GET", href).corps.contains("Arras"));
+        QVERIFY(f->Document()->Charge(livre));
+        QCOMPARE(f->Rep().CelluleStr(Ville, 1), std::string("Roubaix"));
+        QVERIFY(!f->Rep().Modifie());
+        QVERIFY2(F5(*b), qPrintable(TMessage::DernierTexte()));
+        QCOMPARE(f->Rep().CelluleStr(Ville, 1), std::string("Arras"));
+        QVERIFY(telephone.Requete("GET", href).corps.contains("Arras"));
     }
 
     void motDePasseRefuseEtLivreSansNom()
