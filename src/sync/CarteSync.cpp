@@ -86,6 +86,87 @@ template <typename F> bool PremiereCarte(std::string& octets, F&& f)
     return vue && (r.erreur.isEmpty() || r.cartes >= 1);
 }
 
+// The value as this program reads it: the characters Windows-1252 cannot hold
+// become "?" (UTF-8 in, UTF-8 out).
+std::string Perte(std::string_view utf8)
+{
+    std::string s;
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+    const auto* fin = p + utf8.size();
+    while (p < fin) {
+        if (*p < 0x80) {
+            s += static_cast<char>(*p++);
+            continue;
+        }
+        uint32_t cp = 0;
+        const size_t n = CodageVCard::Sequence(p, fin, cp);
+        if (n == 0) {
+            s += '?';
+            ++p;
+            continue;
+        }
+        if (CodageVCard::VersCp1252(cp) < 0)
+            s += '?';
+        else
+            s.append(reinterpret_cast<const char*>(p), n);
+        p += n;
+    }
+    return s;
+}
+
+// The lines of a card written from fields read out of `base` that the fields could
+// not hold whole (a name in Polish, an emoji): where this side changed nothing in
+// them, the server's own line is written back instead of its "?" copy.
+std::string RendLignesEntieres(const std::string& carte, const QByteArray& base)
+{
+    std::string octetsBase(base.constData(), static_cast<size_t>(base.size()));
+    std::vector<std::pair<std::string, ProprieteVCard>> originales;
+    std::vector<std::string> lignesBase;
+    PremiereCarte(octetsBase, [&](const CarteVCard& c) {
+        for (const ProprieteVCard& p : c.proprietes)
+            if (Perte(p.valeur) != p.valeur) originales.push_back({Majuscules(p.nom), p});
+    });
+    if (originales.empty()) return carte;
+    // What the server's fields give back: lines of it this side left as they were.
+    const CarteSync::Lecture lue = CarteSync::Lit(base);
+    std::array<std::string_view, NbColonnes> vues;
+    for (size_t c = 0; c < NbColonnes; ++c)
+        vues[c] = lue.champs[c];
+    std::string regeneree;
+    EcrivainVCard::AjouteCarte(regeneree, vues, VersionVCard::V30, nullptr);
+    std::set<std::string> inchangees;
+    PremiereCarte(regeneree, [&](const CarteVCard& c) {
+        for (const ProprieteVCard& p : c.proprietes)
+            inchangees.insert(Ligne(p));
+    });
+    std::string copie = carte;
+    std::string sortie;
+    std::vector<bool> pris(originales.size(), false);
+    PremiereCarte(copie, [&](const CarteVCard& c) {
+        sortie = "BEGIN:VCARD\r\nVERSION:3.0\r\n";
+        for (const ProprieteVCard& p : c.proprietes) {
+            const std::string ligne = Ligne(p);
+            std::string rendue = ligne;
+            if (Majuscules(p.nom) != "VERSION" && inchangees.count(ligne) &&
+                p.valeur.find('?') != std::string_view::npos) {
+                const std::string nom = Majuscules(p.nom);
+                for (size_t i = 0; i < originales.size(); ++i) {
+                    if (pris[i] || originales[i].first != nom) continue;
+                    if (SansEchappement(Perte(originales[i].second.valeur)) !=
+                        SansEchappement(p.valeur))
+                        continue;
+                    pris[i] = true;
+                    rendue = Ligne(originales[i].second);
+                    break;
+                }
+            }
+            if (Majuscules(p.nom) != "VERSION") EcrivainVCard::AjouteLignePliee(sortie, rendue);
+        }
+        sortie += "END:VCARD\r\n";
+    });
+    return sortie.empty() ? carte : sortie;
+}
+
 } // namespace
 
 CarteSync::Lecture CarteSync::Lit(const QByteArray& vcard)
@@ -135,7 +216,7 @@ std::vector<std::string> CarteSync::LignesNonReprises(const QByteArray& vcard)
             const std::string nom = Majuscules(p.nom);
             if (ProprieteCadre(nom) || nom == "N" || nom == "FN") continue;
             if (ProprieteEcrite(nom)) {
-                const auto it = rendues.find({nom, SansEchappement(p.valeur)});
+                const auto it = rendues.find({nom, SansEchappement(Perte(p.valeur))});
                 if (it != rendues.end()) {
                     rendues.erase(it);
                     continue;
@@ -179,6 +260,7 @@ QByteArray CarteSync::Ecrit(const Champs& champs, const QString& uid, const QByt
         for (const std::string& ligne : LignesNonReprises(base))
             EcrivainVCard::AjouteLignePliee(suite, ligne);
     carte.insert(fin == std::string::npos ? carte.size() : fin, suite);
+    if (!base.isEmpty()) carte = RendLignesEntieres(carte, base);
     return QByteArray(carte.data(), static_cast<qsizetype>(carte.size()));
 }
 

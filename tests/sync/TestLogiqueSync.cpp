@@ -112,6 +112,39 @@ private slots:
         QCOMPARE(encore, reecrite);
     }
 
+    void caracteresQueLeCarnetNeTientPas()
+    {
+        // A card from a phone in Polish, with a pictogram in its note.
+        const QByteArray telephone =
+            Utf8("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:pl\r\nFN:\xc5\x81ukasz Kowalski\r\n"
+                 "N:Kowalski;\xc5\x81ukasz;;;\r\nADR;TYPE=home:;;ul. \xc5\x81\xc3\xb3"
+                 "dzka 5;"
+                 "\xc5\x81\xc3\xb3"
+                 "d\xc5\xba;;90-001;Pologne\r\nTEL;TYPE=home,voice:111\r\n"
+                 "NOTE:Caf\xc3\xa9 \xe2\x98\x95\r\nEND:VCARD\r\n");
+        CarteSync::Lecture l = CarteSync::Lit(telephone);
+        QCOMPARE(l.champs[Prenom], std::string("?ukasz"));
+        QVERIFY(l.remplaces > 0);
+        QVERIFY(CarteSync::LignesNonReprises(telephone).empty());
+        // Only the phone changed here: the server's lines come back whole, once each.
+        l.champs[Tel] = "222";
+        const QByteArray reecrite = CarteSync::Ecrit(l.champs, "pl", telephone, false);
+        QVERIFY2(!reecrite.contains('?'), reecrite.constData());
+        for (const QByteArray& ligne : {QByteArray("N:Kowalski;\xc5\x81ukasz;;;\r\n"),
+                                        QByteArray("FN:\xc5\x81ukasz Kowalski\r\n"),
+                                        QByteArray("NOTE:Caf\xc3\xa9 \xe2\x98\x95\r\n"),
+                                        QByteArray("TEL;TYPE=home,voice:222\r\n")})
+            QVERIFY2(reecrite.count(ligne) == 1, qPrintable(ligne + " dans\n" + reecrite));
+        QCOMPARE(reecrite.count("ADR;"), 1);
+        QVERIFY(reecrite.contains("\xc5\x81\xc3\xb3"
+                                  "d\xc5\xba"));
+        // The first name changed here: this side's value, as the book holds it.
+        l.champs[Prenom] = "Luc";
+        const QByteArray renomme = CarteSync::Ecrit(l.champs, "pl", telephone, false);
+        QVERIFY(renomme.contains("N:Kowalski;Luc;;;\r\n"));
+        QVERIFY(renomme.contains("NOTE:Caf\xc3\xa9 \xe2\x98\x95\r\n"));
+    }
+
     void fusion_data()
     {
         QTest::addColumn<QString>("base");
