@@ -364,16 +364,6 @@ void MoteurSync::RefuseSuppressions()
     }
 }
 
-bool MoteurSync::RienAFaire() const
-{
-    return std::none_of(m_dossiers.begin(), m_dossiers.end(),
-                        [this](const Dossier& d) {
-                            return d.ajoutIci || d.supprimeIci || d.envoi || d.supprimeServeur ||
-                                   d.serveur == Serveur::Change || d.retire;
-                        }) &&
-           m_listage.jeton == m_etat.jeton && m_listage.ctag == m_etat.ctag;
-}
-
 EtatSync::Entree& MoteurSync::EntreeDe(Dossier& d)
 {
     if (d.entree < 0) {

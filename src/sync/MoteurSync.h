@@ -65,8 +65,6 @@ public:
     bool ConfirmationNecessaire() const;
     // The deletions are not made: records deleted on one side come back there.
     void RefuseSuppressions();
-    // Nothing to do at all.
-    bool RienAFaire() const;
 
     void Applique(Repertoire& rep, std::function<void(const ErreurDav&)> fin);
     void Annule();
