@@ -171,8 +171,9 @@ void MoteurSync::Decide()
     const auto supprime = [&](const QString& href) {
         const auto it = parHref.constFind(href);
         if (it == parHref.constEnd() || dossierDeEntree[static_cast<size_t>(*it)] < 0) return;
-        m_dossiers[static_cast<size_t>(dossierDeEntree[static_cast<size_t>(*it)])].serveur =
-            Serveur::Supprime;
+        Dossier& d = m_dossiers[static_cast<size_t>(dossierDeEntree[static_cast<size_t>(*it)])];
+        // A card whose creation was never confirmed is not there yet: sent again.
+        if (!d.etag.isEmpty()) d.serveur = Serveur::Supprime;
     };
     for (const QString& href : m_listage.supprimes)
         supprime(href);
@@ -183,7 +184,7 @@ void MoteurSync::Decide()
         for (const ClientCardDav::Element& el : m_listage.elements)
             presents.insert(el.href);
         for (Dossier& d : m_dossiers)
-            if (!presents.contains(d.href)) d.serveur = Serveur::Supprime;
+            if (!presents.contains(d.href) && !d.etag.isEmpty()) d.serveur = Serveur::Supprime;
     }
 
     // The cards received: changes of known records, or cards new to this book.

@@ -458,6 +458,9 @@ private slots:
 
         QObject::disconnect(tueur);
         QCOMPARE(serveur.Redemarre(), QString());
+        // The next listing is a whole one (as from a server without sync-collection):
+        // the cards never confirmed are not taken for cards deleted there.
+        a.etat.jeton.clear();
         auto reprise = a.Synchronise();
         QVERIFY2(!reprise.erreur, qPrintable(reprise.erreur.Texte()));
         QCOMPARE(a.Fiches(), livre);
