@@ -327,9 +327,13 @@ private slots:
             if (python.exitCode() == 0)
                 QCOMPARE(python.readAllStandardOutput().trimmed(),
                          QByteArray("Durand-Martin 1980-02-29 ['Amis', 'Travail'] 4"));
-            else
-                QVERIFY2(python.readAllStandardError().contains("No module named"),
-                         "vobject refuse la carte");
+            else {
+                const QByteArray erreur = python.readAllStandardError();
+                QVERIFY2(erreur.contains("No module named"), erreur.constData());
+                // Said, not dropped silently; the checks above stand.
+                QSKIP("python3-vobject n'est pas installé : la carte n'est pas relue par un "
+                      "lecteur indépendant");
+            }
         }
     }
 
