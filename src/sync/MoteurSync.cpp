@@ -50,7 +50,6 @@ void MoteurSync::Prepare(const Repertoire& rep, const EtatSync& etat, bool perim
     m_etat = etat;
     m_perime = perime;
     m_fin = std::move(fin);
-    m_lecture = &rep;
     m_rep = nullptr;
     m_bilan = Bilan();
     m_dossiers.clear();
@@ -377,6 +376,14 @@ EtatSync::Entree& MoteurSync::EntreeDe(Dossier& d)
     return m_etat.entrees[static_cast<size_t>(d.entree)];
 }
 
+bool MoteurSync::LigneIntacte(const Dossier& d) const
+{
+    if (d.ligne < 1 || d.ligne > m_rep->NbFiches()) return false;
+    for (int c = 0; c < NbColonnes; ++c)
+        if (m_rep->Cellule(c, d.ligne) != d.ici[static_cast<size_t>(c)]) return false;
+    return true;
+}
+
 void MoteurSync::EcritLigne(Dossier& d, const CarteSync::Champs& champs)
 {
     if (d.ligne < 0) return;
@@ -418,6 +425,15 @@ void MoteurSync::Applique(Repertoire& rep, std::function<void(const ErreurDav&)>
     const bool seuleVide = rep.NbFiches() == 1 && m_nbFiches == 0;
     bool vidUtilise = false;
     for (Dossier& d : m_dossiers) {
+        // A row that no longer holds what was read (the book changed meanwhile) is
+        // left alone, and its record left for the next run.
+        if (d.ligne >= 0 && !d.ajoutIci && (d.serveur == Serveur::Change || d.supprimeIci) &&
+            !LigneIntacte(d)) {
+            d.saute = true;
+            d.supprimeIci = d.envoi = false;
+            ++m_bilan.reportees;
+            continue;
+        }
         if (d.serveur == Serveur::Change && d.ligne >= 0 && !d.ajoutIci) {
             if (!MemesChamps(d.fusion.champs, d.ici, true)) {
                 EcritLigne(d, d.fusion.champs);
@@ -465,6 +481,7 @@ void MoteurSync::Applique(Repertoire& rep, std::function<void(const ErreurDav&)>
     // The state follows: the server's side of each record is now in the book; this
     // side's changes not sent yet stay changes against it.
     for (Dossier& d : m_dossiers) {
+        if (d.saute) continue;
         if (d.retire || d.supprimeIci) {
             if (d.entree >= 0) m_etat.entrees[static_cast<size_t>(d.entree)].href.clear();
             continue;
@@ -488,8 +505,13 @@ void MoteurSync::Applique(Repertoire& rep, std::function<void(const ErreurDav&)>
         if (d.envoi || d.supprimeServeur)
             m_envois.push_back(static_cast<size_t>(&d - m_dossiers.data()));
     }
-    m_etat.jeton = m_listage.jeton;
-    m_etat.ctag = m_listage.ctag;
+    // A record left for the next run keeps the listing's start where it was, so that
+    // its change on the server is listed again.
+    if (std::none_of(m_dossiers.begin(), m_dossiers.end(),
+                     [](const Dossier& d) { return d.saute; })) {
+        m_etat.jeton = m_listage.jeton;
+        m_etat.ctag = m_listage.ctag;
+    }
     Envoie(0);
 }
 
@@ -578,6 +600,10 @@ void MoteurSync::Course(size_t indice, std::function<void()> suite)
                                                      d.fusion.champs, lue.champs, m_compte.banque);
                            if (!lue.valide || !f.conflits.empty()) {
                                // Settled by the user at the next run.
+                               ++m_bilan.reportees;
+                               return suite();
+                           }
+                           if (d.ligne >= 0 && !LigneIntacte(d)) {
                                ++m_bilan.reportees;
                                return suite();
                            }

@@ -91,6 +91,7 @@ private:
         bool ajoutIci = false, supprimeIci = false, majIci = false;
         bool envoi = false, creation = false, supprimeServeur = false;
         bool retire = false; // the entry goes from the state
+        bool saute = false;  // the row changed meanwhile: left for the next run
     };
 
     void Liste();
@@ -102,6 +103,7 @@ private:
     void Course(size_t indice, std::function<void()> suite);
     void Termine(const ErreurDav& erreur);
     void EcritLigne(Dossier& d, const CarteSync::Champs& champs);
+    bool LigneIntacte(const Dossier& d) const;
     EtatSync::Entree& EntreeDe(Dossier& d);
     QString NomFiche(const CarteSync::Champs& champs) const;
 
@@ -109,7 +111,6 @@ private:
     Compte m_compte;
     EtatSync m_etat;
     bool m_perime = false;
-    const Repertoire* m_lecture = nullptr;
     Repertoire* m_rep = nullptr;
     std::vector<CarteSync::Champs> m_lignes; // the book's rows, 1-based (0 unused)
     std::vector<int> m_entreeLigne;          // the row of each entry, -1
