@@ -37,6 +37,7 @@ TCompteSync::TCompteSync(QWidget* parent) : QDialog(parent)
     m_banque = new QCheckBox(Fr("Synchroniser aussi les coordonnées &bancaires"), this);
     m_banque->setObjectName(QStringLiteral("Banque"));
     m_note = new QLabel(this);
+    m_note->setObjectName(QStringLiteral("Note"));
     m_note->setWordWrap(true);
     auto* explication = new QLabel(
         Fr("Le carnet est partagé avec un serveur CardDAV (Nextcloud, Radicale...), que les "

@@ -164,28 +164,41 @@ bool TSync::ChargeEtat(bool* perime)
     return true;
 }
 
+void TSync::MotDePasseRefuse()
+{
+    m_motDePasse.clear();
+    m_refuse = true;
+}
+
 void TSync::AvecMotDePasse(std::function<void(const QString&)> suite)
 {
     if (!m_motDePasse.isEmpty()) return suite(m_motDePasse);
     const QString cle = AdresseCardDav::CleCoffre(QUrl(m_compte.adresse), m_compte.utilisateur);
-    m_coffre.Lit(cle, [this, suite](bool ok, const QString& motDePasse, const QString& raison) {
-        if (ok && !motDePasse.isEmpty()) {
-            m_motDePasse = motDePasse;
-            return suite(motDePasse);
-        }
-        m_dialogueCompte->Montre(m_compte, QString(),
-                                 raison.isEmpty() ? Fr("Indiquez le mot de passe du compte.")
-                                                  : raison);
+    const auto demande = [this, suite](const QString& note) {
+        m_dialogueCompte->Montre(m_compte, QString(), note);
         m_dialogueCompte->MotDePasseEdit()->setFocus();
         if (!ExecuteCompte(*m_dialogueCompte) || m_dialogueCompte->MotDePasse().isEmpty())
             return Termine(false);
         m_compte = m_dialogueCompte->Compte();
         m_motDePasse = m_dialogueCompte->MotDePasse();
-        if (raison.isEmpty())
-            m_coffre.Ecrit(AdresseCardDav::CleCoffre(QUrl(m_compte.adresse), m_compte.utilisateur),
-                           m_motDePasse, [](bool, const QString&) {});
+        m_refuse = false;
+        // Kept in the store (or for the session, which the note already told).
+        m_coffre.Ecrit(AdresseCardDav::CleCoffre(QUrl(m_compte.adresse), m_compte.utilisateur),
+                       m_motDePasse, [](bool, const QString&) {});
         suite(m_motDePasse);
-    });
+    };
+    // The password kept was refused by the server: the user types it again.
+    if (m_refuse)
+        return demande(Fr("Le serveur a refusé le mot de passe de « %1 » : indiquez-le à nouveau.")
+                           .arg(m_compte.utilisateur));
+    m_coffre.Lit(cle,
+                 [this, suite, demande](bool ok, const QString& motDePasse, const QString& raison) {
+                     if (ok && !motDePasse.isEmpty()) {
+                         m_motDePasse = motDePasse;
+                         return suite(motDePasse);
+                     }
+                     demande(raison.isEmpty() ? Fr("Indiquez le mot de passe du compte.") : raison);
+                 });
 }
 
 bool TSync::RefaitConfianceCertificat(const ErreurDav& e)
@@ -211,7 +224,7 @@ void TSync::Decouvre(const QString& motDePasse)
                                                      const ClientCardDav::Decouverte& d) {
         if (e) {
             if (RefaitConfianceCertificat(e)) return Decouvre(motDePasse);
-            if (e.genre() == ErreurDav::Genre::Authentification) m_motDePasse.clear();
+            if (e.genre() == ErreurDav::Genre::Authentification) MotDePasseRefuse();
             return Termine(false, e.Texte());
         }
         for (const ClientCardDav::Carnet& c : d.carnets)
@@ -259,7 +272,7 @@ void TSync::Prepare(const QUrl& carnet, const QString& motDePasse)
         m_fiche.Rep(), m_etat, m_perime, compte, [this, carnet, motDePasse](const ErreurDav& e) {
             if (e) {
                 if (RefaitConfianceCertificat(e)) return Prepare(carnet, motDePasse);
-                if (e.genre() == ErreurDav::Genre::Authentification) m_motDePasse.clear();
+                if (e.genre() == ErreurDav::Genre::Authentification) MotDePasseRefuse();
                 if (e.genre() == ErreurDav::Genre::Annulee)
                     return Termine(false, Fr("Synchronisation annulée : le carnet n'a pas changé."),
                                    false);
@@ -305,7 +318,7 @@ void TSync::Applique()
                                       m_fiche.Document()->Empreinte());
                     else
                         m_etatEnAvance = true;
-                    if (e.genre() == ErreurDav::Genre::Authentification) m_motDePasse.clear();
+                    if (e.genre() == ErreurDav::Genre::Authentification) MotDePasseRefuse();
                     if (e)
                         return Termine(false,
                                        e.Texte() + Fr("\n\nLes fiches déjà échangées sont gardées "

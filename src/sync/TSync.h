@@ -58,6 +58,7 @@ private:
     void ApresEcriture(const QString& chemin, const EmpreinteFichier& empreinte);
     bool ChargeEtat(bool* perime);
     void AvecMotDePasse(std::function<void(const QString&)> suite);
+    void MotDePasseRefuse();
     void Decouvre(const QString& motDePasse);
     void Prepare(const QUrl& carnet, const QString& motDePasse);
     void Applique();
@@ -79,6 +80,7 @@ private:
     bool m_perime = false;
     QUrl m_carnet; // the address book found for the account
     QString m_motDePasse;
+    bool m_refuse = false; // the server refused the password kept
     bool m_enCours = false;
     TCompteSync* m_dialogueCompte;
     TConflitsSync* m_dialogueConflits;

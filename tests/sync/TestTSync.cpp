@@ -21,6 +21,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -258,7 +259,7 @@ private slots:
         auto b = Demarre();
         b->Sync()->ExecuteCompte = [&](TCompteSync& dialogue) {
             dialogue.Adresse()->setText(m_serveur->Url().toString());
-            dialogue.Utilisateur()->setText("alice");
+            dialogue.Utilisateur()->setText("bob");
             dialogue.MotDePasseEdit()->setText("faux");
             dialogue.setResult(QDialog::Rejected);
             dialogue.accept();
@@ -278,6 +279,27 @@ private slots:
                  qPrintable(TMessage::DernierTexte()));
         QCOMPARE(b->Fiche()->Rep().CelluleStr(Nom, 1), std::string("Seul"));
         QVERIFY(!QFile::exists(FichierSync::Chemin(Chemin("seul.REP"))));
+        // The next F5 asks for the password again, saying why, instead of sending the
+        // refused one (kept for the session) once more.
+        QString note;
+        b->Sync()->ExecuteCompte = [&](TCompteSync& dialogue) {
+            note = dialogue.findChild<QLabel*>("Note")->text();
+            dialogue.MotDePasseEdit()->setText("motdepasse");
+            dialogue.setResult(QDialog::Rejected);
+            dialogue.accept();
+            return dialogue.result() == QDialog::Accepted;
+        };
+        QVERIFY2(F5(*b), qPrintable(TMessage::DernierTexte()));
+        QVERIFY2(note.contains(QString::fromUtf8("refusé le mot de passe")), qPrintable(note));
+        // Bob has no address book yet: one is made, named after the book, from the
+        // server's root; nothing came in, so the sync file is written at once.
+        QVERIFY2(
+            TMessage::DernierTexte().contains(QString::fromUtf8("0 reçues du serveur, 1 envoyées")),
+            qPrintable(TMessage::DernierTexte()));
+        QVERIFY(QFile::exists(FichierSync::Chemin(Chemin("seul.REP"))));
+        EtatSync etat;
+        QCOMPARE(FichierSync::Charge(Chemin("seul.REP"), etat), QString());
+        QVERIFY2(etat.adresse.contains("/bob/seul-"), qPrintable(etat.adresse));
     }
 };
 
