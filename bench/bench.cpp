@@ -1,4 +1,4 @@
-// carnet-bench [--records N] [--seulement nom,nom...]: generates a book, then times
+// carnet-bench [--records N] [--seulement nom,nom...] [--sync N]: generates a book, then times
 // each operation against its floor. One line per measure: NAME SECONDS
 // FLOOR_SECONDS RATIO (memory: memory MB FILE_MB RATIO). It reports; it never fails.
 //
@@ -358,6 +358,7 @@ int main(int argc, char** argv)
     std::vector<std::string> seulement;
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::string(argv[i]) == "--records") n = std::max(1, std::atoi(argv[i + 1]));
+        if (std::string(argv[i]) == "--sync") qputenv("CARNET_BENCH_SYNC", argv[i + 1]);
         if (std::string(argv[i]) == "--seulement") {
             const QStringList noms = QString::fromLocal8Bit(argv[i + 1]).split(QLatin1Char(','));
             for (const QString& nom : noms)

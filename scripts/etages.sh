@@ -9,7 +9,7 @@ etages=(
   "settings"
   "ui"
   "mainwindow"
-  "search exchange photos comm printing labels"
+  "search exchange photos comm printing labels sync"
   "app"
 )
 declare -A niveau

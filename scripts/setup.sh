@@ -8,7 +8,7 @@ paquets=(build-essential cmake ninja-build qt6-base-dev qt6-serialport-dev
          fonts-liberation fonts-dejavu-core poppler-utils
          dpkg-dev desktop-file-utils appstream shared-mime-info libfile-mimeinfo-perl
          xdg-utils libxxhash-dev
-         python3-vobject)
+         python3-vobject radicale qtkeychain-qt6-dev)
 manquants=()
 for p in "${paquets[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || manquants+=("$p")

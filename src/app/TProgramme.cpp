@@ -12,6 +12,7 @@
 #include "search/TBarreRecherche.h"
 #include "search/TFind.h"
 #include "search/TSchOpt.h"
+#include "sync/TSync.h"
 
 #include <QAction>
 
@@ -48,6 +49,8 @@ TProgramme::TProgramme(const QString& cheminReglages, const QString& dossierProg
     m_numerot->Lit(reglages);
     new TCommunication(*fiche, *m_numerot);
     m_impression = new TImpression(*fiche, *m_copyOpt, fiche);
+    m_sync = new TSync(*fiche);
+    m_sync->Lit(reglages);
 
     TMenusFiche* menus = fiche->Menus();
     menus->SetDisponible(C::Chercher, true);
@@ -68,6 +71,7 @@ TProgramme::TProgramme(const QString& cheminReglages, const QString& dossierProg
     ecriture.Contribue(E::OptionsRecherche, [this](Reglages& r) { m_schOpt->Ecrit(r); });
     ecriture.Contribue(E::Recherches, [this](Reglages& r) { m_find->Ecrit(r); });
     ecriture.Contribue(E::Recherches2, [this](Reglages& r) { m_barre->Ecrit(r); });
+    ecriture.Contribue(E::Synchronisation, [this](Reglages& r) { m_sync->Ecrit(r); });
 
     Demarre(arguments);
 }

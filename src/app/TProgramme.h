@@ -15,6 +15,7 @@ class TPhotos;
 class TNumerot;
 class TEchange;
 class TMailing;
+class TSync;
 
 // The running program: the main window and every subsystem's commands and dialogs,
 // created once at start-up in their fixed order, each reading its settings and
@@ -38,6 +39,7 @@ public:
     TNumerot* Numerot() const { return m_numerot; }
     TEchange* Echange() const { return m_echange; }
     TMailing* Mailing() const { return m_mailing; }
+    TSync* Sync() const { return m_sync; }
 
 private:
     OptionsRecherche m_options;
@@ -50,4 +52,5 @@ private:
     TNumerot* m_numerot = nullptr;
     TEchange* m_echange = nullptr;
     TMailing* m_mailing = nullptr;
+    TSync* m_sync = nullptr;
 };

@@ -76,6 +76,13 @@ void ModeleRepertoire::Remplace(Repertoire&& nouveau)
     emit headerDataChanged(Qt::Horizontal, 0, NbColonnes - 1);
 }
 
+void ModeleRepertoire::ChangeEnBloc(const std::function<void(Repertoire&)>& changement)
+{
+    beginResetModel();
+    changement(m_rep);
+    endResetModel();
+}
+
 void ModeleRepertoire::Nouveau()
 {
     beginResetModel();

@@ -53,6 +53,10 @@ public:
     // An import: `ajout` appends `nouvelles` rows to the book and may fill its
     // blank first record; the views learn it in one insertion. Sets Modifie.
     void AjouteEnBloc(int nouvelles, const std::function<void(Repertoire&)>& ajout);
+    // Changes anywhere in the book made by `changement` (a synchronisation: rows
+    // changed, added and deleted at once); the views start again from the book.
+    // Modifie is as `changement` leaves it.
+    void ChangeEnBloc(const std::function<void(Repertoire&)>& changement);
 
 signals:
     void CelluleModifiee(int colonne, int ligne);

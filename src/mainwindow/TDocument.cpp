@@ -260,6 +260,7 @@ bool TDocument::Ecrit()
     m_empreinte = empreinte;
     m_signale = {};
     m_absenceSignalee = false;
+    if (ApresEcriture) ApresEcriture(rep.FichierCourant(), empreinte);
     if (FichierSur::ProprietairePerdu())
         TMessage::Information(
             m_fenetre,

@@ -30,6 +30,9 @@ public:
     std::function<QString()> ChoisitFichierEnregistrer;
     // Runs at the start of every save (the window sorts when sort-on-save is on).
     std::function<void()> AvantEcriture;
+    // Runs after every successful write of the book, with the stamp of what was
+    // written: a file kept beside the book (the synchronisation's) is written then.
+    std::function<void(const QString& chemin, const EmpreinteFichier& empreinte)> ApresEcriture;
     // The time the lock messages count ages from; now by default. Tests replace it.
     std::function<QDateTime()> Horloge;
 

@@ -36,6 +36,8 @@ public:
         CouleurFond,
         RechercheSelective,
         Numerotation,
+        Synchroniser,
+        CompteSync,
         Aide,
         APropos,
         SiteWeb,

@@ -28,6 +28,8 @@ constexpr DescriptionEtape Etapes[] = {
     {EcritureReglages::Etape::Recherches, "Recherches", true},
     {EcritureReglages::Etape::Recherches2, "Recherches2", true},
     {EcritureReglages::Etape::Apercu, "Options", false},
+    // Not cleared: an administrator may have prepared the account.
+    {EcritureReglages::Etape::Synchronisation, "Synchronisation CardDAV", false},
 };
 static_assert(std::size(Etapes) == EcritureReglages::NbEtapes);
 

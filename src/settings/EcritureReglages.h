@@ -29,8 +29,9 @@ public:
         Recherches,       // "Recherches": "Expression" + n
         Recherches2,      // "Recherches2": "Expression" + n
         Apercu,           // "Options": "Aperçu"
+        Synchronisation,  // "Synchronisation CardDAV": "Adresse", "Utilisateur"...
     };
-    static constexpr int NbEtapes = static_cast<int>(Etape::Apercu) + 1;
+    static constexpr int NbEtapes = static_cast<int>(Etape::Synchronisation) + 1;
     using Contribution = std::function<void(Reglages&)>;
 
     // One contribution per step: a later call for the same step replaces the earlier

@@ -50,7 +50,7 @@ private slots:
         };
         ligne(0, "&Fichier",
               "&Nouveau\tCtrl+N|&Ouvrir...\tCtrl+O|&Enregistrer\tCtrl+S|Enregistrer &sous...|-|"
-              "Im&porter...\tCtrl+I off|E&xporter...\tCtrl+E off|-|"
+              "Im&porter...\tCtrl+I off|E&xporter...\tCtrl+E off|&Synchroniser\tF5 off|-|"
               "&Imprimer la fiche courante...\tCtrl+P off|-|&Quitter");
         ligne(1, "&Edition",
               "&Trier...\tCtrl+T|-|&Copie intelligente...\tCtrl+K off|-|"
@@ -59,7 +59,7 @@ private slots:
         ligne(3, "Eti&quettes", "&Assistant mailing... off");
         ligne(4, "&Options",
               "&Trier en enregistrant|-|"
-              "&Recherche sélective... off|&Numérotation... off");
+              "&Recherche sélective... off|&Numérotation... off|Synchronisation CardDAV... off");
         ligne(5, "&?", "&Aide...|A &propos...|-|&Connexion au site web de l'auteur... off");
         ligne(-1, "",
               "NewButton Nouveau|OpenBtn Ouvrir|SaveBtn Enregistrer|"

@@ -62,10 +62,11 @@ const std::vector<EtapeAttendue> Fermeture = {
     {Etape::Recherches, "Recherches", {"Expression1", "Expression100"}},
     {Etape::Recherches2, "Recherches2", {"Expression1", "Expression100"}},
     {Etape::Apercu, "Options", {"Aperçu"}},
+    {Etape::Synchronisation, "Synchronisation CardDAV", {"Adresse", "Utilisateur"}},
 };
 const QStringList Sections = QString("MainW|Options|Dernier format|Police|DernierFichier|Colonnes|"
                                      "Options de copie|Liste|Options de recherche|Recherches|"
-                                     "Recherches2")
+                                     "Recherches2|Synchronisation CardDAV")
                                  .split('|');
 
 // Odd but valid, appended to every value the close writes, to see them kept intact.
@@ -232,7 +233,9 @@ private slots:
         EcritOctets(chemin, StoreExistant());
         const QList<Etape> presentes = {Etape::OptionsTri, Etape::Liste, Etape::Apercu};
         QList<int> journal, ordre;
-        QMap<QString, QStringList> ecrites{{"Liste", {"Extra"}}};
+        // "Liste" and the account (an administrator's) are not cleared.
+        QMap<QString, QStringList> ecrites{{"Liste", {"Extra"}},
+                                           {"Synchronisation CardDAV", {"Extra"}}};
         EcritureReglages ecriture;
         // Registered backwards, each over a contribution it must replace or that is withdrawn.
         for (int i = int(Fermeture.size()) - 1; i >= 0; --i) {
@@ -250,7 +253,9 @@ private slots:
                         std::any_of(Fermeture.begin(), Fermeture.begin() + i + 1,
                                     [&s](const EtapeAttendue& e) { return e.section == s; });
                     const bool gardee = r.ReadString(s, "Extra", {}) == "x";
-                    QVERIFY2(gardee == (s == "Liste" || !commencee), qPrintable(s));
+                    QVERIFY2(gardee ==
+                                 (s == "Liste" || s == "Synchronisation CardDAV" || !commencee),
+                             qPrintable(s));
                 }
                 for (const QString& cle : Fermeture[i].cles)
                     r.WriteString(Fermeture[i].section, cle, cle + Bizarre);
