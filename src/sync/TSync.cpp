@@ -278,7 +278,12 @@ void TSync::Prepare(const QUrl& carnet, const QString& motDePasse)
                                    false);
                 return Termine(false, e.Texte() + Fr("\n\nLe carnet n'a pas changé."));
             }
-            if (m_progression) m_progression->hide();
+            // Hidden for the questions; reset, or its pending show would bring it back
+            // over them.
+            if (m_progression) {
+                m_progression->reset();
+                m_progression->hide();
+            }
             if (!m_moteur.Conflits().empty()) {
                 m_dialogueConflits->Montre(m_moteur.Conflits());
                 if (!ExecuteConflits(*m_dialogueConflits))
@@ -395,6 +400,9 @@ void TSync::Termine(bool ok, const QString& message, bool erreur)
 {
     if (m_progression) {
         m_progression->disconnect(&m_moteur);
+        // reset() stops its pending show: the box telling the end would otherwise have
+        // it back on top, at 0 %, while it waits to be deleted.
+        m_progression->reset();
         m_progression->hide();
         m_progression->deleteLater();
         m_progression = nullptr;
