@@ -1,5 +1,6 @@
 #include "Lancement.h"
 
+#include "app/LangueInterface.h"
 #include "app/LigneCommande.h"
 #include "app/TProgramme.h"
 #include "mainwindow/TFiche.h"
@@ -64,7 +65,9 @@ int Lancement::Execute(int argc, char** argv, const Options& options)
         return ligne.code;
     }
 
+    LangueInterface langue;
     QApplication app(argc, argv);
+    langue.Fixe();
     // The resources live in the static library: make sure the linker keeps them.
     Q_INIT_RESOURCE(carnet);
 

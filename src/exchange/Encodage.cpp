@@ -1,6 +1,7 @@
 #include "Encodage.h"
 
 #include "records/CodePage.h"
+#include "records/Utf8.h"
 
 #include <QString>
 #include <algorithm>
@@ -10,41 +11,7 @@
 namespace
 {
 
-struct Tables {
-    // Windows-1252 byte → UTF-8 (1 to 3 bytes).
-    std::array<std::array<char, 4>, 256> utf8{};
-    std::array<unsigned char, 256> longueur{};
-    // Unicode code points 0x80–0xFFFF → Windows-1252 byte, 0 when not held. Only
-    // 0x80–0x9F and the 27 characters of that row sit elsewhere.
-    std::array<unsigned char, 0x10000> versCp{};
-    Tables()
-    {
-        for (int i = 0; i < 256; ++i) {
-            const char octet = static_cast<char>(i);
-            const char16_t u = CodePage::VersUnicode(std::string_view(&octet, 1)).at(0).unicode();
-            if (u < 0x80) {
-                utf8[i][0] = static_cast<char>(u);
-                longueur[i] = 1;
-            } else if (u < 0x800) {
-                utf8[i][0] = static_cast<char>(0xC0 | (u >> 6));
-                utf8[i][1] = static_cast<char>(0x80 | (u & 0x3F));
-                longueur[i] = 2;
-            } else {
-                utf8[i][0] = static_cast<char>(0xE0 | (u >> 12));
-                utf8[i][1] = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-                utf8[i][2] = static_cast<char>(0x80 | (u & 0x3F));
-                longueur[i] = 3;
-            }
-            if (i >= 0x80) versCp[u] = static_cast<unsigned char>(i);
-        }
-    }
-};
-
-const Tables& LesTables()
-{
-    static const Tables t;
-    return t;
-}
+using Tables = Utf8::Tables;
 
 // One code point into the output: NUL dropped, the unheld replaced by "?".
 inline void Pose(std::string& s, size_t& w, uint32_t cp, Encodage::Bilan& bilan, const Tables& t)
@@ -61,60 +28,10 @@ inline void Pose(std::string& s, size_t& w, uint32_t cp, Encodage::Bilan& bilan,
     }
 }
 
-// Decodes one UTF-8 sequence at p (non-ASCII lead byte); 0 when malformed
-// (overlong forms, surrogates and values past U+10FFFF included).
-inline size_t SequenceUtf8(const unsigned char* p, const unsigned char* fin, uint32_t& cp)
-{
-    const unsigned char c = *p;
-    size_t n;
-    uint32_t min;
-    if (c >= 0xC2 && c <= 0xDF) {
-        n = 2;
-        cp = c & 0x1F;
-        min = 0x80;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        n = 3;
-        cp = c & 0x0F;
-        min = 0x800;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        n = 4;
-        cp = c & 0x07;
-        min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (static_cast<size_t>(fin - p) < n) return 0;
-    for (size_t k = 1; k < n; ++k) {
-        if ((p[k] & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (p[k] & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-    return n;
-}
-
-bool Utf8Valide(std::string_view s, bool& nonAscii)
-{
-    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-    const auto* const fin = p + s.size();
-    nonAscii = false;
-    while (p < fin) {
-        if (*p < 0x80) {
-            ++p;
-            continue;
-        }
-        nonAscii = true;
-        uint32_t cp;
-        const size_t n = SequenceUtf8(p, fin, cp);
-        if (!n) return false;
-        p += n;
-    }
-    return true;
-}
-
 // In place: the output never outgrows the input, one byte per character.
 void DepuisUtf8(std::string& s, size_t debut, Encodage::Bilan& bilan)
 {
-    const Tables& t = LesTables();
+    const Tables& t = Utf8::LesTables();
     const auto* p = reinterpret_cast<const unsigned char*>(s.data()) + debut;
     const auto* const fin = reinterpret_cast<const unsigned char*>(s.data()) + s.size();
     size_t w = 0;
@@ -128,7 +45,7 @@ void DepuisUtf8(std::string& s, size_t debut, Encodage::Bilan& bilan)
             continue;
         }
         uint32_t cp = 0;
-        size_t n = SequenceUtf8(p, fin, cp);
+        size_t n = Utf8::Sequence(p, fin, cp);
         if (!n) {
             // A malformed byte in a file that declared UTF-8: one unknown character.
             n = 1;
@@ -142,7 +59,7 @@ void DepuisUtf8(std::string& s, size_t debut, Encodage::Bilan& bilan)
 
 void DepuisUtf16(std::string& s, size_t debut, bool bigEndian, Encodage::Bilan& bilan)
 {
-    const Tables& t = LesTables();
+    const Tables& t = Utf8::LesTables();
     const auto* p = reinterpret_cast<const unsigned char*>(s.data()) + debut;
     const size_t unites = (s.size() - debut) / 2;
     const bool impair = (s.size() - debut) % 2 != 0;
@@ -210,7 +127,7 @@ Encodage::Source Encodage::Detecte(std::string_view s)
     const Source utf16 = Utf16SansMarque(s);
     if (utf16 != Windows1252) return utf16;
     bool nonAscii = false;
-    if (Utf8Valide(s, nonAscii) && nonAscii) return Utf8;
+    if (Utf8::Valide(s, &nonAscii) && nonAscii) return Utf8;
     return Windows1252;
 }
 
@@ -245,7 +162,7 @@ Encodage::Bilan Encodage::VersWindows1252(std::string& s)
 
 void Encodage::AjouteUtf8(std::string& sortie, std::string_view octets)
 {
-    const Tables& t = LesTables();
+    const Tables& t = Utf8::LesTables();
     for (unsigned char c : octets) {
         if (c < 0x80)
             sortie.push_back(static_cast<char>(c));
@@ -256,7 +173,7 @@ void Encodage::AjouteUtf8(std::string& sortie, std::string_view octets)
 
 char* Encodage::EcritUtf8(char* w, std::string_view octets, bool doubleGuillemets)
 {
-    const Tables& t = LesTables();
+    const Tables& t = Utf8::LesTables();
     for (const char o : octets) {
         const auto c = static_cast<unsigned char>(o);
         if (doubleGuillemets && c == '"') *w++ = '"';

@@ -1,6 +1,7 @@
 #include "CodageVCard.h"
 
 #include "records/CodePage.h"
+#include "records/Utf8.h"
 
 #include <QByteArray>
 #include <QString>
@@ -10,40 +11,6 @@
 
 namespace
 {
-
-struct Tables {
-    std::array<std::array<char, 4>, 256> utf8{};
-    std::array<unsigned char, 256> longueur{};
-    // Unicode 0x80–0xFFFF → Windows-1252 byte, 0 when not held.
-    std::array<unsigned char, 0x10000> versCp{};
-    Tables()
-    {
-        for (int i = 0; i < 256; ++i) {
-            const char octet = static_cast<char>(i);
-            const char16_t u = CodePage::VersUnicode(std::string_view(&octet, 1)).at(0).unicode();
-            if (u < 0x80) {
-                utf8[i][0] = static_cast<char>(u);
-                longueur[i] = 1;
-            } else if (u < 0x800) {
-                utf8[i][0] = static_cast<char>(0xC0 | (u >> 6));
-                utf8[i][1] = static_cast<char>(0x80 | (u & 0x3F));
-                longueur[i] = 2;
-            } else {
-                utf8[i][0] = static_cast<char>(0xE0 | (u >> 12));
-                utf8[i][1] = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-                utf8[i][2] = static_cast<char>(0x80 | (u & 0x3F));
-                longueur[i] = 3;
-            }
-            if (i >= 0x80) versCp[u] = static_cast<unsigned char>(i);
-        }
-    }
-};
-
-const Tables& LesTables()
-{
-    static const Tables t;
-    return t;
-}
 
 constexpr char Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
@@ -117,7 +84,7 @@ void CodageVCard::Bilan::Remplace(uint32_t cp)
 
 void CodageVCard::AjouteUtf8(std::string& sortie, std::string_view octets)
 {
-    const Tables& t = LesTables();
+    const Utf8::Tables& t = Utf8::LesTables();
     for (unsigned char c : octets) {
         if (c < 0x80)
             sortie.push_back(static_cast<char>(c));
@@ -130,54 +97,18 @@ int CodageVCard::VersCp1252(uint32_t cp)
 {
     if (cp < 0x80) return static_cast<int>(cp);
     if (cp >= 0x10000) return -1;
-    const unsigned char o = LesTables().versCp[cp];
+    const unsigned char o = Utf8::LesTables().versCp[cp];
     return o ? o : -1;
 }
 
 size_t CodageVCard::Sequence(const unsigned char* p, const unsigned char* fin, uint32_t& cp)
 {
-    const unsigned char c = *p;
-    size_t n;
-    uint32_t min;
-    if (c >= 0xC2 && c <= 0xDF) {
-        n = 2;
-        cp = c & 0x1F;
-        min = 0x80;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        n = 3;
-        cp = c & 0x0F;
-        min = 0x800;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        n = 4;
-        cp = c & 0x07;
-        min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (static_cast<size_t>(fin - p) < n) return 0;
-    for (size_t k = 1; k < n; ++k) {
-        if ((p[k] & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (p[k] & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-    return n;
+    return Utf8::Sequence(p, fin, cp);
 }
 
 bool CodageVCard::Utf8Valide(std::string_view s)
 {
-    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-    const auto* const fin = p + s.size();
-    while (p < fin) {
-        if (*p < 0x80) {
-            ++p;
-            continue;
-        }
-        uint32_t cp;
-        const size_t n = Sequence(p, fin, cp);
-        if (!n) return false;
-        p += n;
-    }
-    return true;
+    return Utf8::Valide(s);
 }
 
 void CodageVCard::AjouteBase64(std::string& sortie, std::string_view octets)

@@ -35,10 +35,17 @@ class Copie
 {
 public:
     // `utilisateur`: run as that user (the tests run as root), through setpriv.
+    // `variables`: "NAME=value" set, "NAME" removed from its environment.
     Copie(const QString& dossier, const QString& livre = QString(),
-          const QString& utilisateur = QString())
+          const QString& utilisateur = QString(), const QStringList& variables = {})
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const QString& v : variables) {
+            if (v.contains(QLatin1Char('=')))
+                env.insert(v.section(QLatin1Char('='), 0, 0), v.section(QLatin1Char('='), 1));
+            else
+                env.remove(v);
+        }
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), dossier);
         env.insert(QStringLiteral("HOME"), dossier);
@@ -190,6 +197,26 @@ class TestPartageProcessus : public QObject
     Q_OBJECT
 
 private slots:
+    // On an English system, Qt's file lists still show sizes and dates the French way,
+    // and the programs started from the window (mail, browser) get the user's locale
+    // back untouched.
+    void langueFrancaise()
+    {
+        QTemporaryDir dossier;
+        Copie copie(dossier.path(), QString(), QString(),
+                    {QStringLiteral("LANG=en_US.UTF-8"), QStringLiteral("LC_ALL=en_US.UTF-8"),
+                     QStringLiteral("LC_TIME"), QStringLiteral("LC_CTYPE"),
+                     QStringLiteral("LC_NUMERIC"), QStringLiteral("LC_MESSAGES")});
+        const QStringList lignes = copie.Commande(QStringLiteral("langue"));
+        QVERIFY2(lignes.contains(QString::fromUtf8("taille=1,16 Kio")),
+                 qPrintable(lignes.join('|')));
+        QVERIFY2(lignes.contains(QStringLiteral("date=07/12/2026 06:09")),
+                 qPrintable(lignes.join('|')));
+        QVERIFY2(lignes.contains(QStringLiteral("LC_ALL=en_US.UTF-8 LC_TIME=- LC_CTYPE=-")),
+                 qPrintable(lignes.join('|')));
+        QVERIFY(copie.Quitte());
+    }
+
     // The path of the issue: warned, read-only, the first saves, the second sees it;
     // switched to "Ouvrir quand même" and saving after the first, it is asked before
     // replacing; no lock file is left after either quits.

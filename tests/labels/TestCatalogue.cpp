@@ -1,3 +1,4 @@
+#include "OutilsFichiers.h"
 #include "Registre.h"
 #include "labels/Catalogue.h"
 #include "labels/LecteurLignes.h"
@@ -17,23 +18,10 @@ using F = FormatEtiquette;
 using Params = std::array<int, F::NbParametres>;
 Q_DECLARE_METATYPE(Params)
 
+using namespace OutilsFichiers;
+
 namespace
 {
-
-const QByteArray Absent = "<absent>";
-
-void EcritOctets(const QString& chemin, const QByteArray& octets)
-{
-    QFile f(chemin);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(octets), octets.size());
-}
-
-QByteArray LitOctets(const QString& chemin)
-{
-    QFile f(chemin);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : Absent;
-}
 
 QStringList Noms(const Catalogue& c)
 {
@@ -85,26 +73,6 @@ Reference LuEnMemoire(const QByteArray& formats, const QByteArray& marges, int i
     r.bloquee = c.EcritureBloquee();
     return r;
 }
-
-// The process's file-size limit, lowered for one test: a write past it fails with
-// EFBIG as on a full disk (the tests' set-up ignores SIGXFSZ).
-class LimiteTaille
-{
-public:
-    explicit LimiteTaille(rlim_t octets)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_avant);
-        rlimit r = m_avant;
-        r.rlim_cur = octets;
-        m_ok = setrlimit(RLIMIT_FSIZE, &r) == 0;
-    }
-    ~LimiteTaille() { setrlimit(RLIMIT_FSIZE, &m_avant); }
-    bool Ok() const { return m_ok; }
-
-private:
-    rlimit m_avant{};
-    bool m_ok = false;
-};
 
 // `n` formats, all different: "10,1x20,0", "10,2x20,0", ..., parameters from the rank.
 void Genere(int n, QByteArray& formats, QByteArray& marges)

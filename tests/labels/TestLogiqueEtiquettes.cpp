@@ -1,3 +1,4 @@
+#include "OutilsFichiers.h"
 #include "Registre.h"
 #include "labels/DessinEtiquette.h"
 #include "labels/MiseEnPage.h"
@@ -20,15 +21,10 @@ using Emplacements = std::vector<Planches::Emplacement>;
 Q_DECLARE_METATYPE(Params)
 Q_DECLARE_METATYPE(Emplacements)
 
+using namespace OutilsFichiers;
+
 namespace
 {
-
-void EcritOctets(const QString& chemin, const QByteArray& octets)
-{
-    QFile f(chemin);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(octets), octets.size());
-}
 
 // A record given as "Champ=valeur" pairs.
 Repertoire Livre(const std::vector<std::vector<std::pair<int, const char*>>>& fiches)

@@ -11,11 +11,14 @@
 //   enregistresous CHEMIN   Fichier > Enregistrer sous..., the dialog answering CHEMIN
 //   revient                 the window comes back (activation) and looks at the disk
 //   etat                    lectureseule=0|1 modifie=0|1 verrou=0|1, then titre=..., noms=...
+//   langue                  a size and a date as Qt's file lists show them, and the
+//                           locale variables programs started from here receive
 //   quitte                  closes the window and ends
 //
 // Every message box or question shown since the last command is written first, as
 // "message TITLE | TEXT" with its line breaks as " / ".
 
+#include "app/LangueInterface.h"
 #include "app/TProgramme.h"
 #include "mainwindow/ModeleRepertoire.h"
 #include "mainwindow/TDocument.h"
@@ -25,6 +28,7 @@
 #include "ui/TMessage.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <cstdio>
@@ -89,6 +93,15 @@ void Execute(TProgramme& programme, const QString& ligne)
         for (int r = 1; r <= fiche->Rep().NbFiches(); ++r)
             noms << CodePage::VersUnicode(fiche->Rep().Cellule(Nom, r));
         Ecrit(QStringLiteral("noms=") + noms.join(QLatin1Char(',')));
+    } else if (commande == QLatin1String("langue")) {
+        // What Qt's file lists show, and the environment the programs started get.
+        const QLocale systeme = QLocale::system();
+        Ecrit(QStringLiteral("taille=") + systeme.formattedDataSize(1190));
+        Ecrit(QStringLiteral("date=") +
+              systeme.toString(QDateTime(QDate(2026, 12, 7), QTime(6, 9)), QLocale::ShortFormat));
+        Ecrit(QStringLiteral("LC_ALL=") + qEnvironmentVariable("LC_ALL", QStringLiteral("-")) +
+              QStringLiteral(" LC_TIME=") + qEnvironmentVariable("LC_TIME", QStringLiteral("-")) +
+              QStringLiteral(" LC_CTYPE=") + qEnvironmentVariable("LC_CTYPE", QStringLiteral("-")));
     } else if (commande == QLatin1String("quitte")) {
         const bool ferme = fiche->close();
         Fin();
@@ -105,7 +118,9 @@ void Execute(TProgramme& programme, const QString& ligne)
 int main(int argc, char** argv)
 {
     Processus::Prepare();
+    LangueInterface langue;
     QApplication app(argc, argv);
+    langue.Fixe();
     Q_INIT_RESOURCE(carnet);
     QApplication::setApplicationName(QStringLiteral("carnet-pilote"));
     QStringList arguments = QApplication::arguments();

@@ -1,3 +1,4 @@
+#include "OutilsFichiers.h"
 #include "Registre.h"
 #include "records/FichierSur.h"
 
@@ -9,47 +10,16 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+using namespace OutilsFichiers;
+
 namespace
 {
-
-void EcritOctets(const QString& chemin, const QByteArray& octets)
-{
-    QFile f(chemin);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(octets), octets.size());
-}
-
-QByteArray LitOctets(const QString& chemin)
-{
-    QFile f(chemin);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
-}
 
 ino_t Inode(const QString& chemin)
 {
     struct stat etat;
     return stat(QFile::encodeName(chemin).constData(), &etat) == 0 ? etat.st_ino : 0;
 }
-
-// The file-size limit of the process, lowered for one test: a write past it fails
-// with EFBIG as on a full disk (SIGXFSZ is ignored by the tests' set-up).
-class LimiteTaille
-{
-public:
-    explicit LimiteTaille(rlim_t octets)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_avant);
-        rlimit r = m_avant;
-        r.rlim_cur = octets;
-        m_ok = setrlimit(RLIMIT_FSIZE, &r) == 0;
-    }
-    ~LimiteTaille() { setrlimit(RLIMIT_FSIZE, &m_avant); }
-    bool Ok() const { return m_ok; }
-
-private:
-    rlimit m_avant{};
-    bool m_ok = false;
-};
 
 mode_t Mode(const QString& chemin)
 {

@@ -1,3 +1,4 @@
+#include "OutilsFichiers.h"
 #include "Registre.h"
 #include "settings/EcritureReglages.h"
 #include "settings/Reglages.h"
@@ -15,15 +16,10 @@
 
 using Etape = EcritureReglages::Etape;
 
+using namespace OutilsFichiers;
+
 namespace
 {
-
-void EcritOctets(const QString& chemin, const QByteArray& octets)
-{
-    QFile f(chemin);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(octets), octets.size());
-}
 
 // What the next start would read. QSettings caches parsed files by name inside a process,
 // so a store opened again on the same name would not parse the file: a copy is read instead.
