@@ -82,6 +82,9 @@ private slots:
             for (unsigned k = alea() % 12; k > 0; --k)
                 texte += morceaux[alea() % 10];
             if (i % 7 == 0) texte = "Paris"; // repeated values
+            // Wider than a 16-bit estimate holds: estimated again.
+            if (i == 100) texte = std::string(9000, 'W');
+            if (i == 200) texte = std::string(9500, 'W') + "AV";
             m_rep.SetCellule(Adresse1, i, texte);
             attendue = std::max(attendue, Largeur(CodePage::VersUnicode(texte)));
         }
