@@ -8,11 +8,14 @@
 #include "exchange/LectureImport.h"
 #include "exchange/TAsso.h"
 #include "exchange/TableImport.h"
+#include "records/CodePage.h"
 #include "records/FichierSur.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <emmintrin.h>
 #include <fcntl.h>
 #include <malloc.h>
@@ -28,17 +31,112 @@ namespace
 
 // --- export ----------------------------------------------------------------------------
 
-// Against writing the same bytes with the same durability (temporary file synced,
-// renamed, folder synced): the ratio is the cost of building them.
+// The same file built from the book the simplest fast way, a block at a time, with
+// the same durability (temporary file synced, renamed, folder synced).
+//
+// ";" file: each cell copied sixteen bytes at a time (the book keeps a margin after
+// each row's cells), ";" between them, CR LF after the row; a cell holding a CR
+// folded byte by byte (CR LF to a space).
+//
+// Standard CSV: the UTF-8 mark, then each cell looked at sixteen bytes at a time for
+// what needs quotes ("," '"' CR LF) or conversion (bytes from 0x80): a plain ASCII
+// cell is copied as above, another converted a byte at a time through a table of the
+// 256 bytes' UTF-8 forms, quoted with its quotes doubled when it needs it.
+char* CopieCellule(char* w, const char* source, size_t n)
+{
+    for (size_t i = 0; i < n; i += 16)
+        std::memcpy(w + i, source + i, 16);
+    return w + n;
+}
+
+struct TableUtf8 {
+    std::array<std::array<char, 4>, 256> octets{};
+    std::array<unsigned char, 256> longueur{};
+    TableUtf8()
+    {
+        for (int i = 0; i < 256; ++i) {
+            const char o = static_cast<char>(i);
+            const QByteArray u = CodePage::VersUnicode(std::string_view(&o, 1)).toUtf8();
+            std::memcpy(octets[static_cast<size_t>(i)].data(), u.constData(),
+                        static_cast<size_t>(u.size()));
+            longueur[static_cast<size_t>(i)] = static_cast<unsigned char>(u.size());
+        }
+    }
+};
+
 double PlancherExport(Contexte& c, TypeFichier type)
 {
-    const std::string octets = Exportation::Octets(c.Livre(), type);
+    const Repertoire& rep = c.Livre();
+    const TableUtf8 table;
+    const bool standard = type == TypeFichier::CsvStandard;
+    const char separateur = standard ? ',' : ';';
+    const __m128i virgule = _mm_set1_epi8(','), guillemet = _mm_set1_epi8('"'),
+                  cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
     QElapsedTimer t;
     t.start();
-    const QString erreur = FichierSur::Ecrit(c.Dossier() + QStringLiteral("/plancher.CSV"),
-                                             octets.data(), octets.size());
+    BenchOutils::FichierPlancher f(c.Dossier(), "plancher.CSV");
+    if (standard) {
+        char* w = f.Place(3);
+        std::memcpy(w, "\xEF\xBB\xBF", 3);
+        f.Avance(w + 3);
+    }
+    for (int r = 0; r < rep.NbLignes(); ++r) {
+        const Repertoire::VueLigne v = rep.Vue(r);
+        const char* o = v.octets.data();
+        char* w = f.Place(3 * v.octets.size() + 3 * NbColonnes + 2 + 16);
+        const bool retour = !standard && !v.octets.empty() && std::memchr(o, '\r', v.octets.size());
+        for (int col = 0; col < NbColonnes; ++col) {
+            if (col > 0) *w++ = separateur;
+            const size_t debut = v.Debut(col), fin = v.fins[static_cast<size_t>(col)];
+            const size_t n = fin - debut;
+            const char* cellule = o + debut;
+            if (!standard) {
+                if (!retour || !std::memchr(cellule, '\r', n)) {
+                    w = CopieCellule(w, cellule, n);
+                    continue;
+                }
+                for (size_t i = 0; i < n; ++i) {
+                    if (cellule[i] == '\r' && i + 1 < n && cellule[i + 1] == '\n') {
+                        *w++ = ' ';
+                        ++i;
+                    } else {
+                        *w++ = cellule[i];
+                    }
+                }
+                continue;
+            }
+            unsigned speciaux = 0, hauts = 0;
+            for (size_t i = 0; i < n; i += 16) {
+                const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cellule + i));
+                const unsigned garde = n - i < 16 ? (1u << (n - i)) - 1 : 0xFFFFu;
+                speciaux |=
+                    garde &
+                    static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
+                        _mm_or_si128(_mm_cmpeq_epi8(b, virgule), _mm_cmpeq_epi8(b, guillemet)),
+                        _mm_or_si128(_mm_cmpeq_epi8(b, cr), _mm_cmpeq_epi8(b, lf)))));
+                hauts |= garde & static_cast<unsigned>(_mm_movemask_epi8(b));
+            }
+            if (!speciaux && !hauts) {
+                w = CopieCellule(w, cellule, n);
+                continue;
+            }
+            if (speciaux) *w++ = '"';
+            for (size_t i = 0; i < n; ++i) {
+                const auto octet = static_cast<unsigned char>(cellule[i]);
+                if (octet == '"') *w++ = '"';
+                std::memcpy(w, table.octets[octet].data(), 4);
+                w += table.longueur[octet];
+            }
+            if (speciaux) *w++ = '"';
+        }
+        *w++ = '\r';
+        *w++ = '\n';
+        f.Avance(w);
+    }
+    const bool ok = f.Termine();
     const double secondes = Secondes(t);
-    if (!erreur.isEmpty()) c.Erreur(erreur.toStdString());
+    if (!ok || !BenchOutils::MemeContenu(f.Chemin(), Exportation::Octets(rep, type)))
+        c.Erreur("plancher d'export : fichier différent");
     return secondes;
 }
 

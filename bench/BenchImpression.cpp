@@ -49,10 +49,12 @@ void RemetLePicAZero()
 
 int PagesPdf(const QString& pdf)
 {
-    // The page tree's count, written once at the end of the file by the writer.
+    // The page tree's count, written once at the end of the file by the writer,
+    // before the cross-reference table (20 bytes an object: megabytes for a list of
+    // tens of thousands of pages).
     QFile f(pdf);
     if (!f.open(QIODevice::ReadOnly)) return -1;
-    const qint64 fin = std::min<qint64>(f.size(), 1 << 20);
+    const qint64 fin = std::min<qint64>(f.size(), 64 << 20);
     f.seek(f.size() - fin);
     const QByteArray queue = f.read(fin);
     const qsizetype i = queue.lastIndexOf("/Type /Pages");

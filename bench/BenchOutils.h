@@ -11,12 +11,16 @@
 #include "records/Repertoire.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QString>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -107,6 +111,69 @@ inline std::vector<std::pair<std::string, Mesure>>& Mesures()
 struct Inscription {
     Inscription(const char* nom, Mesure m) { Mesures().emplace_back(nom, std::move(m)); }
 };
+
+// A floor's file, built a block at a time as the program builds its files: bytes go
+// to a buffer that stays in the cache and each full block is written out; Termine
+// gives the file the same durability as the program's writes (synced, renamed over
+// its name, the folder synced).
+class FichierPlancher
+{
+public:
+    static constexpr size_t Bloc = size_t(1) << 20;
+    FichierPlancher(const QString& dossier, const char* nom)
+        : m_dossier(QFile::encodeName(dossier)), m_cible(m_dossier + '/' + nom),
+          m_temporaire(m_cible + ".tmp"), m_tampon(Bloc + (Bloc >> 2))
+    {
+        m_fd = open(m_temporaire.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        m_w = m_tampon.data();
+    }
+    // Room for `n` bytes at the returned pointer; the caller moves the pointer with
+    // Avance.
+    char* Place(size_t n)
+    {
+        if (m_w + n <= m_tampon.data() + Bloc) return m_w;
+        Vide();
+        if (n > m_tampon.size()) {
+            m_tampon.resize(n);
+            m_w = m_tampon.data();
+        }
+        return m_w;
+    }
+    void Avance(char* w) { m_w = w; }
+    bool Termine()
+    {
+        Vide();
+        const bool ok = m_ok && fdatasync(m_fd) == 0 && close(m_fd) == 0 &&
+                        rename(m_temporaire.constData(), m_cible.constData()) == 0;
+        const int d = open(m_dossier.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        fsync(d);
+        close(d);
+        return ok;
+    }
+    const QByteArray& Chemin() const { return m_cible; }
+
+private:
+    void Vide()
+    {
+        const size_t n = static_cast<size_t>(m_w - m_tampon.data());
+        if (write(m_fd, m_tampon.data(), n) != static_cast<ssize_t>(n)) m_ok = false;
+        m_w = m_tampon.data();
+    }
+    QByteArray m_dossier, m_cible, m_temporaire;
+    std::vector<char> m_tampon;
+    char* m_w;
+    int m_fd;
+    bool m_ok = true;
+};
+
+// True when the file at `chemin` holds exactly `attendu` (checked after the timing).
+inline bool MemeContenu(const QByteArray& chemin, std::string_view attendu)
+{
+    QFile f(QFile::decodeName(chemin));
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    const QByteArray lu = f.readAll();
+    return std::string_view(lu.constData(), static_cast<size_t>(lu.size())) == attendu;
+}
 
 // Keeps the floors' work from being optimised away.
 inline void Puits(size_t valeur)

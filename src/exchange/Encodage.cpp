@@ -171,6 +171,18 @@ void Encodage::AjouteUtf8(std::string& sortie, std::string_view octets)
     }
 }
 
+char* Encodage::EcritUtf8(char* w, std::string_view octets, bool doubleGuillemets)
+{
+    const Tables& t = Utf8::LesTables();
+    for (const char o : octets) {
+        const auto c = static_cast<unsigned char>(o);
+        if (doubleGuillemets && c == '"') *w++ = '"';
+        std::memcpy(w, t.utf8[c].data(), 4);
+        w += t.longueur[c];
+    }
+    return w;
+}
+
 const char* Encodage::Nom(Source source)
 {
     switch (source) {

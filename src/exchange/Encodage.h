@@ -39,5 +39,9 @@ public:
 
     // Windows-1252 bytes appended as UTF-8.
     static void AjouteUtf8(std::string& sortie, std::string_view octets);
+    // The same at `w`, each '"' doubled when `doubleGuillemets`, through a table of
+    // the 256 bytes' UTF-8 forms stored four bytes at a time: `w` has room for three
+    // bytes per byte and one more. Returns the end of what was written.
+    static char* EcritUtf8(char* w, std::string_view octets, bool doubleGuillemets);
     static const char* Nom(Source source);
 };

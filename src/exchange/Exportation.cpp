@@ -8,34 +8,9 @@
 #include <QFile>
 #include <cerrno>
 #include <cstring>
+#include <emmintrin.h>
 #include <fcntl.h>
 #include <unistd.h>
-
-namespace
-{
-
-void AjouteCelluleStandard(std::string& sortie, std::string_view cellule)
-{
-    const bool guillemets = cellule.find_first_of(",\"\r\n") != std::string_view::npos;
-    if (!guillemets) {
-        Encodage::AjouteUtf8(sortie, cellule);
-        return;
-    }
-    sortie.push_back('"');
-    size_t debut = 0;
-    for (;;) {
-        const size_t q = cellule.find('"', debut);
-        Encodage::AjouteUtf8(sortie, cellule.substr(debut, q == std::string_view::npos
-                                                               ? std::string_view::npos
-                                                               : q - debut));
-        if (q == std::string_view::npos) break;
-        sortie.append("\"\"", 2);
-        debut = q + 1;
-    }
-    sortie.push_back('"');
-}
-
-} // namespace
 
 namespace
 {
@@ -94,13 +69,64 @@ size_t TailleLigne(const Repertoire::VueLigne& vue)
     return vue.fins[NbColonnes - 1] + NbColonnes + 1 + 16;
 }
 
-void LigneStandard(std::string& sortie, const Repertoire::VueLigne& vue)
+// Which bytes of a standard CSV cell need care: `quotes` set when it holds ',', '"',
+// CR or LF, `convertir` when it holds a byte from 0x80. Sixteen bytes at a time,
+// the last block read into what follows the cell (the row's margin at worst) and
+// masked off.
+void Examine(const char* cellule, size_t n, bool& quotes, bool& convertir)
 {
-    for (int c = 0; c < NbColonnes; ++c) {
-        if (c > 0) sortie.push_back(',');
-        AjouteCelluleStandard(sortie, vue.Cellule(c));
+    const __m128i virgule = _mm_set1_epi8(','), guillemet = _mm_set1_epi8('"'),
+                  cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+    unsigned speciaux = 0, hauts = 0;
+    for (size_t i = 0; i < n; i += 16) {
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cellule + i));
+        const unsigned garde = n - i < 16 ? (1u << (n - i)) - 1 : 0xFFFFu;
+        speciaux |=
+            garde & static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
+                        _mm_or_si128(_mm_cmpeq_epi8(b, virgule), _mm_cmpeq_epi8(b, guillemet)),
+                        _mm_or_si128(_mm_cmpeq_epi8(b, cr), _mm_cmpeq_epi8(b, lf)))));
+        hauts |= garde & static_cast<unsigned>(_mm_movemask_epi8(b));
     }
-    sortie.append("\r\n", 2);
+    quotes = speciaux != 0;
+    convertir = hauts != 0;
+}
+
+// One line of a standard CSV at `w`, which has room for TailleLigneStandard bytes:
+// a cell of plain ASCII needing no quotes is copied as in LigneSimple, any other
+// converted through the UTF-8 table, quoted with its quotes doubled if it needs it.
+char* LigneStandard(const Repertoire::VueLigne& vue, char* w)
+{
+    const char* const source = vue.octets.data();
+    for (int c = 0; c < NbColonnes; ++c) {
+        if (c > 0) *w++ = ',';
+        const size_t debut = vue.Debut(c);
+        const size_t longueur = vue.fins[c] - debut;
+        if (longueur == 0) continue;
+        bool quotes = false, convertir = false;
+        Examine(source + debut, longueur, quotes, convertir);
+        if (!quotes && !convertir) {
+            size_t i = 0;
+            do {
+                std::memcpy(w + i, source + debut + i, 16);
+                i += 16;
+            } while (i < longueur);
+            w += longueur;
+            continue;
+        }
+        if (quotes) *w++ = '"';
+        w = Encodage::EcritUtf8(w, std::string_view(source + debut, longueur), quotes);
+        if (quotes) *w++ = '"';
+    }
+    *w++ = '\r';
+    *w++ = '\n';
+    return w;
+}
+
+// Three bytes at most per byte (a quote doubled takes two), quotes and separators,
+// the line end, and room for the last word written.
+size_t TailleLigneStandard(const Repertoire::VueLigne& vue)
+{
+    return 3 * size_t(vue.fins[NbColonnes - 1]) + 3 * NbColonnes + 2 + 16;
 }
 
 constexpr char MarqueUtf8[] = "\xEF\xBB\xBF";
@@ -127,35 +153,27 @@ template <class Ecrit> bool Produit(const Repertoire& rep, TypeFichier type, Ecr
     // The buffer stays in the cache and the export needs no copy of the whole
     // file in memory.
     constexpr size_t Bloc = size_t(1) << 20;
-    std::string tampon;
+    std::string tampon(Bloc, '\0');
     size_t utilise = 0;
-    if (type == TypeFichier::CsvStandard) {
-        tampon.reserve(Bloc + Bloc / 4);
-        tampon.append(MarqueUtf8, 3);
-    } else {
-        tampon.resize(Bloc);
+    const bool standard = type == TypeFichier::CsvStandard;
+    if (standard) {
+        std::memcpy(tampon.data(), MarqueUtf8, 3);
+        utilise = 3;
     }
     const char separateur = FormatEchange::Separateur(type);
     for (int ligne = 0; ligne < rep.NbLignes(); ++ligne) {
         const Repertoire::VueLigne vue = rep.Vue(ligne);
-        if (type == TypeFichier::CsvStandard) {
-            LigneStandard(tampon, vue);
-            if (tampon.size() >= Bloc) {
-                if (!ecrit(tampon.data(), tampon.size())) return false;
-                tampon.clear();
-            }
-            continue;
-        }
-        const size_t place = TailleLigne(vue);
+        const size_t place = standard ? TailleLigneStandard(vue) : TailleLigne(vue);
         if (utilise + place > tampon.size()) {
             if (!ecrit(tampon.data(), utilise)) return false;
             utilise = 0;
             if (place > tampon.size()) tampon.resize(place);
         }
-        utilise = static_cast<size_t>(LigneSimple(vue, separateur, tampon.data() + utilise) -
-                                      tampon.data());
+        char* const debut = tampon.data() + utilise;
+        char* const fin =
+            standard ? LigneStandard(vue, debut) : LigneSimple(vue, separateur, debut);
+        utilise += static_cast<size_t>(fin - debut);
     }
-    if (type == TypeFichier::CsvStandard) utilise = tampon.size();
     return ecrit(tampon.data(), utilise);
 }
 

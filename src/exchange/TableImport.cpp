@@ -8,23 +8,16 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <emmintrin.h>
 
 namespace
 {
-// A byte set where `x` holds a zero byte; the lowest set byte is exact.
-constexpr uint64_t Uns = 0x0101010101010101ULL;
-inline uint64_t Nul(uint64_t x)
-{
-    return (x - Uns) & ~x & 0x8080808080808080ULL;
-}
 // The high bit of every zero byte of `x`, and of no other.
 inline uint64_t NulsExacts(uint64_t x)
 {
     constexpr uint64_t Bas = 0x7F7F7F7F7F7F7F7FULL;
     return ~(((x & Bas) + Bas) | x | Bas);
 }
-constexpr uint64_t MotCr = Uns * '\r';
-constexpr uint64_t MotLf = Uns * '\n';
 // The lowest set byte is the first in memory only on a little-endian machine.
 constexpr bool MotParMot = Q_BYTE_ORDER == Q_LITTLE_ENDIAN;
 
@@ -271,12 +264,8 @@ QString TableImport::Decoupe(std::string&& octets, char separateur, int64_t maxL
 {
     Constructeur c(*this, maxLignes);
     const size_t lf = c.Reserve(octets);
-    const uint64_t motSeparateur = Uns * static_cast<unsigned char>(separateur);
-    // The bytes that stay in cells move down over the separators and line ends;
-    // a separator becomes a NUL, which no cell holds.
-    std::array<bool, 256> special{};
-    special[static_cast<unsigned char>(separateur)] = true;
-    special['\r'] = special['\n'] = special['\0'] = true;
+    // The bytes that stay in cells move down over the line ends; a separator
+    // becomes a NUL, which no cell holds.
     char* const base = octets.data();
     const size_t n = octets.size();
     // Every LF ends a line, and anything but CR or NUL after the last one makes one
@@ -288,54 +277,77 @@ QString TableImport::Decoupe(std::string&& octets, char separateur, int64_t maxL
         return std::any_of(dernier, static_cast<const char*>(base + fin),
                            [](char o) { return o != '\r' && o != '\0'; });
     };
-    if (!c.Annonce(static_cast<int64_t>(lf) + (DerniereEntamee(0, n) ? 1 : 0)))
-        return c.Termine(octets, 0);
+    // Whether bytes or separators follow the last line end: they make one line more.
+    const bool entamee = DerniereEntamee(0, n);
+    if (!c.Annonce(static_cast<int64_t>(lf) + (entamee ? 1 : 0))) return c.Termine(octets, 0);
+    const __m128i vSeparateur = _mm_set1_epi8(separateur);
+    const __m128i vCr = _mm_set1_epi8('\r');
+    const __m128i vLf = _mm_set1_epi8('\n');
+    const __m128i vNul = _mm_setzero_si128();
     size_t w = 0;
-    bool entamee = false; // bytes or separators after the last line end
-    for (size_t r = 0; r < n;) {
-        if (c.Garde()) {
-            const size_t debut = r;
-            // Eight bytes at a time while the bytes already dropped leave room to
-            // write a whole word behind the reading point.
-            while (MotParMot && r + 8 <= n && r - w >= 8) {
-                uint64_t mot;
-                std::memcpy(&mot, base + r, 8);
-                const uint64_t trouves =
-                    Nul(mot ^ motSeparateur) | Nul(mot ^ MotCr) | Nul(mot ^ MotLf) | Nul(mot);
-                std::memcpy(base + w, &mot, 8);
-                if (!trouves) {
-                    r += 8;
-                    w += 8;
-                    continue;
-                }
-                const size_t k = static_cast<size_t>(__builtin_ctzll(trouves)) >> 3;
-                r += k;
-                w += k;
-                break;
-            }
-            while (r < n && !special[static_cast<unsigned char>(base[r])])
-                base[w++] = base[r++];
-            if (r > debut) {
-                entamee = true;
-                if (!c.Surveille(w)) return c.Termine(octets, 0);
-            }
-            if (r == n) break;
-        } else {
+    size_t r = 0;
+    while (r < n) {
+        if (!c.Garde()) {
             // Fields beyond the first line's count: skipped up to the line end.
             const void* lf = std::memchr(base + r, '\n', n - r);
             if (!lf) break;
-            r = static_cast<size_t>(static_cast<const char*>(lf) - base);
+            r = static_cast<size_t>(static_cast<const char*>(lf) - base) + 1;
+            if (!c.FinLigne(base, w)) return c.Termine(octets, 0);
+            continue;
         }
+        if (r + 16 <= n) {
+            // Sixteen bytes at a time: the block is written back where the kept bytes
+            // go (never past the reading point), each separator in it becomes a NUL;
+            // at the first byte dropped (CR, NUL, LF) the rest of the block is read
+            // again from its new place.
+            const __m128i bloc = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + r));
+            unsigned masque = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
+                _mm_or_si128(_mm_cmpeq_epi8(bloc, vSeparateur), _mm_cmpeq_epi8(bloc, vCr)),
+                _mm_or_si128(_mm_cmpeq_epi8(bloc, vLf), _mm_cmpeq_epi8(bloc, vNul)))));
+            alignas(16) char lu[16];
+            _mm_store_si128(reinterpret_cast<__m128i*>(lu), bloc);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(base + w), bloc);
+            if (!masque) {
+                r += 16;
+                w += 16;
+                if (!c.Surveille(w)) return c.Termine(octets, 0);
+                continue;
+            }
+            const size_t r0 = r, w0 = w;
+            r += 16;
+            w += 16;
+            while (masque) {
+                const size_t k = static_cast<size_t>(__builtin_ctz(masque));
+                masque &= masque - 1;
+                if (lu[k] == separateur) {
+                    base[w0 + k] = '\0';
+                    if (!c.FinCellule(w0 + k + 1)) return c.Termine(octets, 0);
+                    if (c.Garde()) continue;
+                    r = r0 + k + 1;
+                    w = w0 + k + 1;
+                    break;
+                }
+                r = r0 + k + 1;
+                w = w0 + k;
+                if (lu[k] == '\n' && !c.FinLigne(base, w)) return c.Termine(octets, 0);
+                break;
+            }
+            // The block written back may have covered bytes still to read: they
+            // are put back from the copy.
+            if (r < r0 + 16) std::memcpy(base + r, lu + (r - r0), r0 + 16 - r);
+            continue;
+        }
+        // The last bytes, one at a time.
         const char o = base[r++];
         if (o == '\n') {
             if (!c.FinLigne(base, w)) return c.Termine(octets, 0);
-            entamee = false;
         } else if (o == separateur) {
-            if (c.Garde()) base[w++] = '\0';
+            base[w++] = '\0';
             if (!c.FinCellule(w)) return c.Termine(octets, 0);
-            entamee = true;
+        } else if (o != '\r' && o != '\0') {
+            base[w++] = o;
+            if (!c.Surveille(w)) return c.Termine(octets, 0);
         }
-        // CR and NUL are dropped wherever they stand.
     }
     if (entamee && !c.FinLigne(base, w)) return c.Termine(octets, 0);
     return c.Termine(octets, w);

@@ -2,6 +2,7 @@
 
 #include "records/CodePage.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -59,7 +60,8 @@ int MesureColonne::LargeurMax(const Repertoire& rep, int colonne)
     int ligneMax = 0;
     for (int ligne = 0; ligne < n; ++ligne) {
         const int e = Estimation(rep.Cellule(colonne, ligne));
-        m_estimations[static_cast<size_t>(ligne)] = e;
+        m_estimations[static_cast<size_t>(ligne)] =
+            static_cast<uint16_t>(std::min(e, int(UINT16_MAX)));
         if (e > estimationMax) {
             estimationMax = e;
             ligneMax = ligne;
@@ -71,9 +73,13 @@ int MesureColonne::LargeurMax(const Repertoire& rep, int colonne)
     std::vector<std::pair<std::string_view, int>> dejaMesure(static_cast<size_t>(estimationMax) + 1,
                                                              {std::string_view(), -1});
     for (int ligne = 0; ligne < n; ++ligne) {
-        const int e = m_estimations[static_cast<size_t>(ligne)];
+        int e = m_estimations[static_cast<size_t>(ligne)];
         if (e <= max) continue;
         const std::string_view texte = rep.Cellule(colonne, ligne);
+        if (e == UINT16_MAX) {
+            e = Estimation(texte);
+            if (e <= max) continue;
+        }
         auto& memo = dejaMesure[static_cast<size_t>(e)];
         if (memo.second < 0 || memo.first != texte) memo = {texte, Largeur(texte)};
         if (memo.second > max) max = memo.second;

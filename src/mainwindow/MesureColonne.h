@@ -1,11 +1,13 @@
 #pragma once
 
+#include "records/MemoireGrande.h"
 #include "records/Repertoire.h"
 
 #include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QString>
 #include <array>
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -34,6 +36,9 @@ private:
     std::array<QChar, 256> m_unicode{};
     std::array<double, 256> m_avance{};
     double m_avanceM;
-    QString m_tampon;               // reused for every row
-    std::vector<int> m_estimations; // each row's, from the first pass to the second
+    QString m_tampon; // reused for every row
+    // Each row's estimate, from the first pass to the second: 16 bits (a wider
+    // estimate is computed again), in large pages for a large book, whose first
+    // touch costs less than that of as many small pages.
+    std::vector<uint16_t, MemoireGrande::Allocateur<uint16_t>> m_estimations;
 };

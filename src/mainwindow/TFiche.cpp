@@ -29,6 +29,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolTip>
 #include <QVBoxLayout>
 
@@ -285,7 +286,7 @@ void TFiche::PremierAffichage()
         // Anything that exists goes through the loader, which refuses, with its
         // reason, what is not a book it can read (a pipe, a device, a huge file).
         if (QFileInfo::exists(chemin)) {
-            if (m_document->Charge(chemin)) ApresChargement();
+            if (m_document->Charge(chemin)) ApresChargement(false);
         } else {
             // The first save creates it.
             m_rep.SetFichierCourant(QFileInfo(chemin).absoluteFilePath());
@@ -297,17 +298,18 @@ void TFiche::PremierAffichage()
     m_menus->MontreCouleurFond(false);
     m_edit->setFocus();
     AfficheFiche();
-    MajOnglets();
+    // A whole scan of a large book: the first record is shown before it.
+    QTimer::singleShot(0, this, &TFiche::MajOnglets);
 }
 
-void TFiche::ApresChargement()
+void TFiche::ApresChargement(bool onglets)
 {
     const int ligne =
         m_etat.lastRow >= 1 && m_etat.lastRow <= m_rep.NbFiches() ? m_etat.lastRow : 1;
     m_grille->SetCelluleCourante(0, ligne);
     MajTitre();
     AfficheFiche();
-    MajOnglets();
+    if (onglets) MajOnglets();
 }
 
 void TFiche::closeEvent(QCloseEvent* event)

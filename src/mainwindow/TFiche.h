@@ -146,7 +146,7 @@ private:
     void CreeFenetre();
     void Execute(TMenusFiche::Commande commande);
     void PremierAffichage();
-    void ApresChargement();
+    void ApresChargement(bool onglets = true);
     void ModifieListe(int colonne, const std::string& texte);
     bool OngletDemande(int lettre);
     void PageChange(int index);

@@ -37,3 +37,12 @@ void MemoireGrande::Libere(void* p, size_t taille) noexcept
 {
     if (p) munmap(p, Arrondi(taille));
 }
+
+void MemoireGrande::Conseille(void* p, size_t taille) noexcept
+{
+    const uintptr_t debut = reinterpret_cast<uintptr_t>(p);
+    const uintptr_t aligne = (debut + GrandePage - 1) & ~uintptr_t(GrandePage - 1);
+    const uintptr_t fin = (debut + taille) & ~uintptr_t(GrandePage - 1);
+    if (taille < Seuil || fin <= aligne) return;
+    madvise(reinterpret_cast<void*>(aligne), fin - aligne, MADV_HUGEPAGE);
+}

@@ -17,6 +17,10 @@ public:
     static void* Alloue(size_t taille);
     // `taille` as given to Alloue.
     static void Libere(void* p, size_t taille) noexcept;
+    // Asks for large pages on the whole large pages inside a block the caller owns
+    // and has not touched yet (a large string about to be filled): a hint, ignored
+    // for a small block or where the system refuses.
+    static void Conseille(void* p, size_t taille) noexcept;
 
     // For std::vector and the other containers.
     template <class T> struct Allocateur {

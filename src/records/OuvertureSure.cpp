@@ -1,6 +1,7 @@
 #include "OuvertureSure.h"
 
 #include "ErreurSysteme.h"
+#include "MemoireGrande.h"
 
 #include <QFile>
 #include <algorithm>
@@ -86,7 +87,11 @@ QString OuvertureSure::LitTout(const QString& chemin, std::string& octets, int64
         }
     };
     std::string lu;
-    // A file that grows while it is read stops at the limit all the same.
+    // A file that grows while it is read stops at the limit all the same. Room for
+    // the margin readers add after the bytes (no copy of a large file for it), in
+    // large pages: the first touch of each small page costs more than its bytes.
+    lu.reserve(static_cast<size_t>(taille) + 64);
+    MemoireGrande::Conseille(lu.data(), lu.capacity());
     lu.resize(static_cast<size_t>(taille));
     size_t fin = 0;
     for (;;) {

@@ -165,10 +165,16 @@ private slots:
     {
         std::mt19937 alea(1206);
         const char alphabet[] = "abcdefgh;;;;\r\n\xE9";
+        const char rares[] = ";\r\n";
         for (int essai = 0; essai < 300; ++essai) {
             std::string octets(alea() % 3000, ' ');
+            // Dense separators, or long plain runs (blocks of sixteen bytes with no
+            // separator at all, or one near either edge).
+            const unsigned rarete = essai % 2 ? 1 : 2 + alea() % 40;
             for (char& o : octets)
-                o = alphabet[alea() % (sizeof(alphabet) - 1)];
+                o = rarete == 1            ? alphabet[alea() % (sizeof(alphabet) - 1)]
+                    : alea() % rarete == 0 ? rares[alea() % 3]
+                                           : static_cast<char>('a' + alea() % 26);
             // The reference: one byte at a time, the final line kept.
             std::vector<std::vector<std::string>> attendu(1);
             std::string cellule;

@@ -4,12 +4,14 @@
 
 #include "mainwindow/ModeleRepertoire.h"
 #include "mainwindow/TGrille.h"
+#include "records/CodePage.h"
 
 #include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTest>
 #include <memory>
+#include <random>
 
 class TestGrille : public QObject
 {
@@ -65,6 +67,28 @@ private slots:
         m_rep.SetCellule(Notes, 2, "premier\r\nsecond");
         QCOMPARE(ClicEntete(Notes, Qt::LeftButton), Largeur(QStringLiteral("premier second")));
         QVERIFY(!QApplication::overrideCursor());
+    }
+
+    // The widest cell among many of every width, estimated then shaped: the same
+    // width as shaping every row, texts whose letters kern or repeat included.
+    void ajustementCommeChaqueLigneMesuree()
+    {
+        Prepare(3000);
+        const char* morceaux[] = {"AV", "WW", "ii", "To", "\xE9", "rue ", "Ta", "fi", "MM", " "};
+        std::mt19937 alea(31);
+        int attendue = Largeur(QStringLiteral("Adresse 1"));
+        for (int i = 1; i <= 3000; ++i) {
+            std::string texte;
+            for (unsigned k = alea() % 12; k > 0; --k)
+                texte += morceaux[alea() % 10];
+            if (i % 7 == 0) texte = "Paris"; // repeated values
+            // Wider than a 16-bit estimate holds: estimated again.
+            if (i == 100) texte = std::string(9000, 'W');
+            if (i == 200) texte = std::string(9500, 'W') + "AV";
+            m_rep.SetCellule(Adresse1, i, texte);
+            attendue = std::max(attendue, Largeur(CodePage::VersUnicode(texte)));
+        }
+        QCOMPARE(ClicEntete(Adresse1, Qt::LeftButton), attendue);
     }
 
     void f12DansLesNotes()
