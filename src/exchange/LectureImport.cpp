@@ -53,6 +53,15 @@ QString LectureImport::ReadDelimitedFile(const QString& chemin, TypeFichier type
 {
     // Read straight into the buffer the staging table will keep: no copy.
     std::string octets;
+    QString raison = LitFichier(chemin, octets, limites);
+    if (!raison.isEmpty()) return Echec(chemin, raison);
+    raison = DepuisOctets(std::move(octets), type, table, bilan, limites.lignes);
+    return raison.isEmpty() ? QString() : Echec(chemin, raison);
+}
+
+QString LectureImport::LitFichier(const QString& chemin, std::string& octets,
+                                  const Limites& limites)
+{
     QString raison = OuvertureSure::LitTout(chemin, octets, limites.octets, limites.bloc);
     if (!raison.isEmpty()) {
         const int64_t taille = QFileInfo(chemin).size();
@@ -61,10 +70,8 @@ QString LectureImport::ReadDelimitedFile(const QString& chemin, TypeFichier type
                                        "peut avoir sur cet ordinateur.")
                          .arg(TexteTaille::Mo(taille, limites.octets),
                               TexteTaille::Mo(limites.octets, taille));
-        return Echec(chemin, raison);
     }
-    raison = DepuisOctets(std::move(octets), type, table, bilan, limites.lignes);
-    return raison.isEmpty() ? QString() : Echec(chemin, raison);
+    return raison;
 }
 
 QString LectureImport::DepuisOctets(std::string octets, TypeFichier type, TableImport& table,

@@ -38,6 +38,9 @@ public:
     static QString ReadDelimitedFile(const QString& chemin, TypeFichier type, TableImport& table,
                                      Encodage::Bilan* bilan, const Limites& limites);
     // The same from bytes already read; the message then gives only the reason.
+    // The whole file read within the limits, or why not (a file too large says by
+    // how much).
+    static QString LitFichier(const QString& chemin, std::string& octets, const Limites& limites);
     static QString DepuisOctets(std::string octets, TypeFichier type, TableImport& table,
                                 Encodage::Bilan* bilan = nullptr,
                                 int64_t maxLignes = INT32_MAX - 1);

@@ -42,16 +42,8 @@ QString LectureVCard::Lit(const QString& chemin, TableImport& table, Association
                           Encodage::Bilan* bilan, const LectureImport::Limites& limites)
 {
     std::string octets;
-    QString raison = OuvertureSure::LitTout(chemin, octets, limites.octets, limites.bloc);
-    if (!raison.isEmpty()) {
-        const int64_t taille = QFileInfo(chemin).size();
-        if (OuvertureSure::EstOrdinaire(chemin) && taille > limites.octets)
-            raison = QString::fromUtf8("le fichier fait %1, plus que les %2 qu'un répertoire "
-                                       "peut avoir sur cet ordinateur.")
-                         .arg(TexteTaille::Mo(taille, limites.octets),
-                              TexteTaille::Mo(limites.octets, taille));
-        return Echec(chemin, raison);
-    }
+    QString raison = LectureImport::LitFichier(chemin, octets, limites);
+    if (!raison.isEmpty()) return Echec(chemin, raison);
     raison = DepuisOctets(std::move(octets), table, association, bilan, limites.lignes);
     return raison.isEmpty() ? QString() : Echec(chemin, raison);
 }
