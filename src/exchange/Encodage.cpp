@@ -105,20 +105,6 @@ Encodage::Source Utf16SansMarque(std::string_view s)
 
 } // namespace
 
-void Encodage::Bilan::Remplace(uint32_t cp)
-{
-    ++remplaces;
-    for (auto& [deja, fois] : inconnus)
-        if (deja == cp) {
-            ++fois;
-            return;
-        }
-    if (inconnus.size() < MaxInconnus)
-        inconnus.emplace_back(cp, 1);
-    else
-        autres = true;
-}
-
 Encodage::Source Encodage::Detecte(std::string_view s)
 {
     if (s.size() >= 3 && s.substr(0, 3) == "\xEF\xBB\xBF") return Utf8Bom;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "records/Utf8.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -16,17 +18,9 @@ class Encodage
 public:
     enum Source { Windows1252, Utf8, Utf8Bom, Utf16LE, Utf16BE };
 
-    struct Bilan {
+    // What the conversion could not keep, and what the file was read as.
+    struct Bilan : Utf8::Bilan {
         Source source = Windows1252;
-        size_t remplaces = 0; // characters Windows-1252 cannot hold, now "?"
-        size_t nuls = 0;      // NUL characters dropped
-        // The first distinct characters replaced (Unicode, U+FFFD for a byte that
-        // was not a character) with how often each was met; `autres` when more
-        // were replaced.
-        std::vector<std::pair<uint32_t, size_t>> inconnus;
-        bool autres = false;
-        static constexpr size_t MaxInconnus = 8;
-        void Remplace(uint32_t cp);
     };
 
     // A byte-order mark decides; else UTF-16 by the place of its NUL bytes; else

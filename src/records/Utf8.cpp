@@ -57,3 +57,17 @@ bool Utf8::Valide(std::string_view s, bool* nonAscii)
     }
     return true;
 }
+
+void Utf8::Bilan::Remplace(uint32_t cp)
+{
+    ++remplaces;
+    for (auto& [deja, fois] : inconnus)
+        if (deja == cp) {
+            ++fois;
+            return;
+        }
+    if (inconnus.size() < MaxInconnus)
+        inconnus.emplace_back(cp, 1);
+    else
+        autres = true;
+}

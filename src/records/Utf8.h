@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 // UTF-8 beside Windows-1252, for the files that speak UTF-8 (standard CSV, vCard):
 // the tables both ways, built once from the code page, and the decoding of one
@@ -11,6 +13,18 @@
 class Utf8
 {
 public:
+    // What a conversion into Windows-1252 could not keep.
+    struct Bilan {
+        size_t remplaces = 0; // characters Windows-1252 cannot hold, now "?"
+        size_t nuls = 0;      // NUL characters dropped (a cell never holds one)
+        // The first distinct characters replaced (Unicode, U+FFFD for a byte that was
+        // not a character) with how often each was met; `autres` when more were.
+        std::vector<std::pair<uint32_t, size_t>> inconnus;
+        bool autres = false;
+        static constexpr size_t MaxInconnus = 8;
+        void Remplace(uint32_t cp);
+    };
+
     struct Tables {
         // Windows-1252 byte → its UTF-8 form (1 to 3 bytes).
         std::array<std::array<char, 4>, 256> utf8{};

@@ -68,20 +68,6 @@ void AjouteCodePoint(std::string& s, uint32_t u)
 
 } // namespace
 
-void CodageVCard::Bilan::Remplace(uint32_t cp)
-{
-    ++remplaces;
-    for (auto& [deja, fois] : inconnus)
-        if (deja == cp) {
-            ++fois;
-            return;
-        }
-    if (inconnus.size() < MaxInconnus)
-        inconnus.emplace_back(cp, 1);
-    else
-        autres = true;
-}
-
 void CodageVCard::AjouteUtf8(std::string& sortie, std::string_view octets)
 {
     const Utf8::Tables& t = Utf8::LesTables();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "records/Utf8.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -13,16 +15,7 @@
 class CodageVCard
 {
 public:
-    struct Bilan {
-        size_t remplaces = 0; // characters Windows-1252 cannot hold, now "?"
-        size_t nuls = 0;      // NUL characters dropped (a cell never holds one)
-        // The first distinct characters replaced with how often each was met;
-        // `autres` when more were replaced.
-        std::vector<std::pair<uint32_t, size_t>> inconnus;
-        bool autres = false;
-        static constexpr size_t MaxInconnus = 8;
-        void Remplace(uint32_t cp);
-    };
+    using Bilan = Utf8::Bilan;
 
     // Windows-1252 bytes appended as UTF-8 (the five bytes the code page leaves
     // undefined as the C1 controls of the same value, so that every byte comes back).
