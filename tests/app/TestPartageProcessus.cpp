@@ -217,7 +217,7 @@ private slots:
         QVERIFY(copie.Quitte());
     }
 
-    // The path of the issue: warned, read-only, the first saves, the second sees it;
+    // A user's path: warned, read-only, the first saves, the second sees it;
     // switched to "Ouvrir quand même" and saving after the first, it is asked before
     // replacing; no lock file is left after either quits.
     void deuxCopies()
