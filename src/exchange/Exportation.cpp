@@ -15,6 +15,19 @@
 namespace
 {
 
+// A cell copied sixteen bytes at a time whatever its length: the row has room to be
+// read past its cells, the buffer room to be written past the line, and the bytes
+// past the cell are overwritten by what follows. Returns the end of the copy.
+inline char* CopieCellule(char* w, const char* cellule, size_t longueur)
+{
+    size_t i = 0;
+    do {
+        std::memcpy(w + i, cellule + i, 16);
+        i += 16;
+    } while (i < longueur);
+    return w + longueur;
+}
+
 // One line of a type 1 or 2 file at `w`, which has room for TailleLigne bytes.
 char* LigneSimple(const Repertoire::VueLigne& vue, char separateur, char* w)
 {
@@ -34,15 +47,7 @@ char* LigneSimple(const Repertoire::VueLigne& vue, char separateur, char* w)
         const size_t debut = vue.Debut(c);
         const size_t longueur = vue.fins[c] - debut;
         if (!cr || !std::memchr(source + debut, '\r', longueur)) {
-            // Sixteen bytes at a time whatever the cell's length: the row has room
-            // to be read past its cells, the buffer room to be written past the
-            // line, and the bytes past the cell are overwritten by what follows.
-            size_t i = 0;
-            do {
-                std::memcpy(w + i, source + debut + i, 16);
-                i += 16;
-            } while (i < longueur);
-            w += longueur;
+            w = CopieCellule(w, source + debut, longueur);
             continue;
         }
         // CodeLigne with a space; a lone CR is written as held.
@@ -105,12 +110,7 @@ char* LigneStandard(const Repertoire::VueLigne& vue, char* w)
         bool quotes = false, convertir = false;
         Examine(source + debut, longueur, quotes, convertir);
         if (!quotes && !convertir) {
-            size_t i = 0;
-            do {
-                std::memcpy(w + i, source + debut + i, 16);
-                i += 16;
-            } while (i < longueur);
-            w += longueur;
+            w = CopieCellule(w, source + debut, longueur);
             continue;
         }
         if (quotes) *w++ = '"';
