@@ -107,11 +107,13 @@ void Sync(const Repertoire& livre, const QString&)
     t.restart();
     if (!Synchronise(moteur, rep, etat, compte)) return;
     const double rien = Secondes(t);
-    // The floor: one PROPFIND of the address book's ctag, on the same connection.
+    // The floor: the one request that tells nothing changed, the sync-collection
+    // report from the stored token, on the same connection. (A ctag PROPFIND is not
+    // it: the server hashes every card to answer it, slower than the report.)
     bool fini = false;
     ClientCardDav::Depuis depuis;
+    depuis.jeton = etat.jeton;
     depuis.ctag = etat.ctag;
-    depuis.syncCollection = false;
     t.restart();
     moteur.Client().Liste(carnet, depuis, [&](const ErreurDav& e, const ClientCardDav::Listage&) {
         if (e) std::fprintf(stderr, "sync : %s\n", qPrintable(e.Texte()));
